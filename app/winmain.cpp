@@ -1,0 +1,115 @@
+// Start-up, the frame loop with its three-way dispatch, and shutdown.
+#include "app/winmain.h"
+
+#include "app/engine_state.h"
+#include "app/setup_file.h"
+#include "player/player_state.h"
+#include "win32/win32_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+constexpr const char* WINDOW_CLASS_NAME = "Ovrel engine";
+constexpr WORD ICON_RESOURCE = 101;
+constexpr DWORD WINDOW_STYLE = 8; // no standard style bit: a plain overlapped window
+
+HWND mainWindow = nullptr;
+HINSTANCE moduleInstance = nullptr;
+MSG message = {};
+
+// Until the game's own window procedure handles it, closing the window must still end the loop.
+LRESULT ShellWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+void RegisterWindowClass(HINSTANCE hInstance) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(WNDCLASSEXA);
+    windowClass.style = CS_CLASSDC;
+    windowClass.lpfnWndProc = ShellWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(ICON_RESOURCE));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = WINDOW_CLASS_NAME;
+    RegisterClassExA(&windowClass);
+}
+
+// One line naming the failed step and its cause, as the platform layer recorded it.
+std::string DescribeFailure(const char* step) {
+    const std::string& cause = Win32GetErrorText();
+    return std::string(step) + ": " + (cause.empty() ? "unknown cause" : cause);
+}
+
+} // namespace
+
+HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options,
+                      std::string& failure) {
+    moduleInstance = GetModuleHandleA(nullptr);
+    RegisterWindowClass(hInstance);
+    ReadSetup(options.setupPath, engine);
+    std::srand(options.fixedSeed ? options.seed : static_cast<unsigned>(std::time(nullptr)));
+    mainWindow = CreateWindowExA(0, WINDOW_CLASS_NAME, WINDOW_CLASS_NAME, WINDOW_STYLE, 0, 0,
+                                 engine.screenWidth, engine.screenHeight, GetDesktopWindow(),
+                                 nullptr, moduleInstance, nullptr);
+    if (mainWindow == nullptr) {
+        failure = DescribeFailure("cannot open the game window");
+        return E_FAIL;
+    }
+    ShowWindow(mainWindow, SW_SHOWDEFAULT);
+    UpdateWindow(mainWindow);
+    message = {};
+    return S_OK;
+}
+
+void RunFrame() {
+    if (engine.screenMode == SCREEN_MODE_GAME && engine.cameraSequenceActive == 0) {
+        engine.fadeLevel = 0.0f;
+    }
+}
+
+bool EnginePass(bool& frameRan) {
+    frameRan = false;
+    if (message.message == WM_QUIT) {
+        return false;
+    }
+    SetCursor(nullptr);
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        return message.message != WM_QUIT;
+    }
+    RunFrame();
+    frameRan = true;
+    return true;
+}
+
+void EngineShutdown() {
+    if (mainWindow != nullptr) {
+        DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+    }
+    UnregisterClassA(WINDOW_CLASS_NAME, moduleInstance);
+}
+
+int WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    std::string failure;
+    const HRESULT started = EngineStartUp(hInstance, EngineStartOptions(), failure);
+    if (SUCCEEDED(started)) {
+        bool frameRan = false;
+        while (EnginePass(frameRan)) {
+        }
+    }
+    EngineShutdown();
+    if (FAILED(started)) {
+        std::fprintf(stderr, "ovrel: %s\n", failure.c_str());
+        return 1;
+    }
+    return 0;
+}
