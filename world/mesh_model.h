@@ -43,6 +43,11 @@ static_assert(sizeof(CoronaVertex) == 16);
 
 constexpr DWORD CORONA_FVF = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
+// The vertex formats that give the layouts above.
+constexpr DWORD LEVEL_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr DWORD TEXTURED_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+constexpr DWORD HULL_VERTEX_FVF = D3DFVF_XYZ | D3DFVF_NORMAL;
+
 struct MeshModel {
     D3DMATERIAL8* materials;
     IDirect3DTexture8** textures;

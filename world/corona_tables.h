@@ -1,0 +1,18 @@
+// The light coronas of the level: where each corona glows, the distance within which it can
+// show, and its tint. LoadLevel fills the tables; until then they are zeroed storage.
+#pragma once
+
+#include "player/vector_ops.h"
+
+constexpr int CORONA_CAPACITY = 35;
+constexpr int CORONA_COUNT = 29;
+
+extern Vec3 coronaPositions[35];
+extern float coronaRanges[35];
+extern ColorValue coronaColors[35];
+
+// Writes the compiled-in positions and ranges of the 29 coronas into the tables.
+void FillCoronaPlaces();
+
+// Gives every corona the default warm tint, then the lamps of other colours theirs.
+void FillCoronaColors();

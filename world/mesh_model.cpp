@@ -1,0 +1,71 @@
+// MeshModel: loading one X-file model with its materials and textures, and releasing it.
+#include "world/mesh_model.h"
+
+MeshModel::MeshModel() : materials(nullptr), textures(nullptr), materialCount(0), mesh(nullptr) {
+    // device and faceCount are left alone: the global models get zero from static storage,
+    // and InitDevice sets the device before anything is loaded.
+}
+
+MeshModel::~MeshModel() {
+    ReleaseMeshModel(*this);
+}
+
+HRESULT MeshModel::LoadMeshModel(const char* path) {
+    ID3DXBuffer* materialBuffer = nullptr;
+    DWORD count = 0;
+    if (FAILED(D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count,
+                                 &mesh)))
+        return E_FAIL;
+    materialCount = count;
+    materials = new D3DMATERIAL8[materialCount];
+    textures = new IDirect3DTexture8*[materialCount];
+
+    const D3DXMATERIAL* records =
+        materialBuffer != nullptr
+            ? static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer())
+            : nullptr;
+    for (uint32_t i = 0; i < materialCount; ++i) {
+        textures[i] = nullptr;
+        if (records == nullptr) {
+            materials[i] = D3DMATERIAL8{};
+            continue;
+        }
+        materials[i] = records[i].MatD3D;
+        // Lighting stays off, so the ambient colour is free to carry the material alpha that
+        // drawing sorts subsets by.
+        materials[i].Ambient = materials[i].Diffuse;
+        // Texture names are resolved against the working folder, exactly as stored. A missing
+        // texture is not an error: the subset is drawn untextured.
+        if (records[i].pTextureFilename != nullptr &&
+            FAILED(D3DXCreateTextureFromFileA(device, records[i].pTextureFilename, &textures[i])))
+            textures[i] = nullptr;
+    }
+    if (materialBuffer != nullptr)
+        materialBuffer->Release();
+
+    faceCount = mesh->GetNumFaces();
+    return S_OK;
+}
+
+void ReleaseMeshModel(MeshModel& model) {
+    if (model.materials != nullptr)
+        delete[] model.materials;
+    if (model.textures != nullptr) {
+        for (uint32_t i = 0; i < model.materialCount; ++i) {
+            if (model.textures[i] != nullptr)
+                model.textures[i]->Release();
+        }
+        delete[] model.textures;
+    }
+    if (model.mesh != nullptr)
+        model.mesh->Release();
+    // Cleared so that a model released early is not released again by its destructor.
+    model.materials = nullptr;
+    model.textures = nullptr;
+    model.materialCount = 0;
+    model.mesh = nullptr;
+}
+
+ColorValue MakeColor(float alpha, float red, float green, float blue) {
+    return ColorValue(red, green, blue, alpha);
+}
