@@ -15,8 +15,7 @@ struct EngineStartOptions {
 
 // Runs the start-up steps in order. On failure returns a negative result and fills failure
 // with one line naming the step and its cause; the caller then runs EngineShutdown.
-HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options,
-                      std::string& failure);
+HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options, std::string& failure);
 
 // One pass of the frame loop: takes and dispatches one pending message, or runs one frame
 // when the queue is empty. Returns false once WM_QUIT has been taken. frameRan tells whether

@@ -94,7 +94,9 @@ struct D3DXCOLOR {
 };
 
 // ---- Vectors --------------------------------------------------------------------------------
-inline float D3DXVec3LengthSq(const D3DXVECTOR3* v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
+inline float D3DXVec3LengthSq(const D3DXVECTOR3* v) {
+    return v->x * v->x + v->y * v->y + v->z * v->z;
+}
 
 // Square root of the sum of squares, in single precision.
 float D3DXVec3Length(const D3DXVECTOR3* v);
@@ -150,8 +152,7 @@ inline D3DXVECTOR3* D3DXVec3Maximize(D3DXVECTOR3* pOut, const D3DXVECTOR3* a,
 D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV);
 
 // Transforms the point (x, y, z, 1) by m and divides by the resulting w.
-D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV,
-                                    const D3DXMATRIX* pM);
+D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* pOut, const D3DXVECTOR3* pV, const D3DXMATRIX* pM);
 
 // ---- Matrices -------------------------------------------------------------------------------
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut);

@@ -85,7 +85,8 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3
     D3DXMATRIX product;
     for (int row = 0; row < 4; ++row) {
         for (int col = 0; col < 4; ++col) {
-            product.m[row][col] = pM1->m[row][0] * pM2->m[0][col] + pM1->m[row][1] * pM2->m[1][col] +
+            product.m[row][col] = pM1->m[row][0] * pM2->m[0][col] +
+                                  pM1->m[row][1] * pM2->m[1][col] +
                                   pM1->m[row][2] * pM2->m[2][col] + pM1->m[row][3] * pM2->m[3][col];
         }
     }

@@ -8,7 +8,9 @@ namespace {
 Win32TickSource tickSource = nullptr;
 }
 
-void Win32SetTickSource(Win32TickSource source) { tickSource = source; }
+void Win32SetTickSource(Win32TickSource source) {
+    tickSource = source;
+}
 
 DWORD GetTickCount() {
     if (tickSource != nullptr) {

@@ -5,6 +5,10 @@ namespace {
 std::string errorText;
 }
 
-void Win32SetErrorText(const std::string& text) { errorText = text; }
+void Win32SetErrorText(const std::string& text) {
+    errorText = text;
+}
 
-const std::string& Win32GetErrorText() { return errorText; }
+const std::string& Win32GetErrorText() {
+    return errorText;
+}

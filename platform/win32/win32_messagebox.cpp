@@ -8,14 +8,16 @@ namespace {
 int headlessSetting = -1; // -1: decide by the video driver
 }
 
-void Win32SetHeadlessMessageBoxes(bool headless) { headlessSetting = headless ? 1 : 0; }
+void Win32SetHeadlessMessageBoxes(bool headless) {
+    headlessSetting = headless ? 1 : 0;
+}
 
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT) {
     const char* text = lpText != nullptr ? lpText : "";
     const char* caption = lpCaption != nullptr ? lpCaption : "";
-    const bool headless = headlessSetting == 1 ||
-                          (headlessSetting == -1 && (SDL_WasInit(SDL_INIT_VIDEO) == 0 ||
-                                                     Win32IsHeadlessDriver()));
+    const bool headless =
+        headlessSetting == 1 ||
+        (headlessSetting == -1 && (SDL_WasInit(SDL_INIT_VIDEO) == 0 || Win32IsHeadlessDriver()));
     if (!headless) {
         SDL_Window* owner = Win32GetSdlWindow(hWnd);
         if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, owner) == 0) {

@@ -136,7 +136,9 @@ void Win32PumpEvents() {
     }
 }
 
-void Win32SetMessageObserver(Win32MessageObserver observer) { messageObserver = observer; }
+void Win32SetMessageObserver(Win32MessageObserver observer) {
+    messageObserver = observer;
+}
 
 BOOL PeekMessageA(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
     if (lpMsg == nullptr) {

@@ -41,11 +41,13 @@ void Win32AddResource(const char* name, const char* type, const void* data, uint
     AddedResource& added = AddedResources().emplace_back();
     added.name = name;
     added.type = type;
-    added.entry = {added.name.c_str(), added.type.c_str(),
-                   static_cast<const unsigned char*>(data), size};
+    added.entry = {added.name.c_str(), added.type.c_str(), static_cast<const unsigned char*>(data),
+                   size};
 }
 
-void Win32ClearAddedResources() { AddedResources().clear(); }
+void Win32ClearAddedResources() {
+    AddedResources().clear();
+}
 
 HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     // Only the executable itself holds resources.
@@ -70,7 +72,9 @@ HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     return nullptr;
 }
 
-HGLOBAL LoadResource(HMODULE, HRSRC hResInfo) { return reinterpret_cast<HGLOBAL>(hResInfo); }
+HGLOBAL LoadResource(HMODULE, HRSRC hResInfo) {
+    return reinterpret_cast<HGLOBAL>(hResInfo);
+}
 
 LPVOID LockResource(HGLOBAL hResData) {
     if (hResData == nullptr) {

@@ -61,9 +61,9 @@ SDL_Surface* DecodeIcon(const EmbeddedResource& resource) {
         return nullptr;
     }
     image.format = PNG_FORMAT_RGBA;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(
-        0, static_cast<int>(image.width), static_cast<int>(image.height), 32,
-        SDL_PIXELFORMAT_ABGR8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, static_cast<int>(image.width),
+                                                          static_cast<int>(image.height), 32,
+                                                          SDL_PIXELFORMAT_ABGR8888);
     if (surface == nullptr) {
         png_image_free(&image);
         return nullptr;
@@ -137,7 +137,9 @@ HWND Win32MainWindow() {
     return nullptr;
 }
 
-SDL_Window* Win32GetSdlWindow(HWND hWnd) { return IsLiveWindow(hWnd) ? hWnd->sdlWindow : nullptr; }
+SDL_Window* Win32GetSdlWindow(HWND hWnd) {
+    return IsLiveWindow(hWnd) ? hWnd->sdlWindow : nullptr;
+}
 
 void Win32SetBackBufferSize(HWND hWnd, int width, int height) {
     if (IsLiveWindow(hWnd)) {
@@ -247,7 +249,9 @@ BOOL UnregisterClassA(LPCSTR lpClassName, HINSTANCE) {
     return Classes().erase(lpClassName) != 0 ? TRUE : FALSE;
 }
 
-HWND GetDesktopWindow() { return &desktopWindow; }
+HWND GetDesktopWindow() {
+    return &desktopWindow;
+}
 
 HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int X, int Y,
                      int nWidth, int nHeight, HWND, HMENU, HINSTANCE, LPVOID) {
@@ -274,7 +278,8 @@ HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int 
         return nullptr;
     }
     if (found->second.description.hIcon != nullptr) {
-        const auto* icon = reinterpret_cast<const EmbeddedResource*>(found->second.description.hIcon);
+        const auto* icon =
+            reinterpret_cast<const EmbeddedResource*>(found->second.description.hIcon);
         if (SDL_Surface* surface = DecodeIcon(*icon)) {
             SDL_SetWindowIcon(sdlWindow, surface);
             SDL_FreeSurface(surface);

@@ -144,8 +144,12 @@ inline LPARAM MAKELPARAM(int lo, int hi) {
     return static_cast<LPARAM>(static_cast<uint32_t>(static_cast<uint16_t>(lo)) |
                                (static_cast<uint32_t>(static_cast<uint16_t>(hi)) << 16));
 }
-inline int GET_X_LPARAM(LPARAM lp) { return static_cast<int16_t>(lp & 0xFFFF); }
-inline int GET_Y_LPARAM(LPARAM lp) { return static_cast<int16_t>((lp >> 16) & 0xFFFF); }
+inline int GET_X_LPARAM(LPARAM lp) {
+    return static_cast<int16_t>(lp & 0xFFFF);
+}
+inline int GET_Y_LPARAM(LPARAM lp) {
+    return static_cast<int16_t>((lp >> 16) & 0xFFFF);
+}
 
 // ---- Virtual-key codes ----------------------------------------------------------------------
 // Letters and digits use their upper-case ASCII codes ('A' = 0x41, '0' = 0x30).
@@ -260,7 +264,9 @@ constexpr int IDOK = 1;
 inline LPCSTR MAKEINTRESOURCEA(WORD id) {
     return reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(id));
 }
-inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<uintptr_t>(name) >> 16) == 0; }
+inline bool IS_INTRESOURCE(LPCSTR name) {
+    return (reinterpret_cast<uintptr_t>(name) >> 16) == 0;
+}
 
 HMODULE GetModuleHandleA(LPCSTR lpModuleName);
 HICON LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
@@ -268,8 +274,8 @@ HGDIOBJ GetStockObject(int i);
 ATOM RegisterClassExA(const WNDCLASSEXA* lpwcx);
 BOOL UnregisterClassA(LPCSTR lpClassName, HINSTANCE hInstance);
 HWND GetDesktopWindow();
-HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
-                     int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
+HWND CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X,
+                     int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                      HINSTANCE hInstance, LPVOID lpParam);
 BOOL ShowWindow(HWND hWnd, int nCmdShow);
 BOOL UpdateWindow(HWND hWnd);
