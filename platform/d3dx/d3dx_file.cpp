@@ -1,0 +1,44 @@
+// Whole-file reads with the platform's path separators translated.
+#include "d3dx/d3dx_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+std::string D3DXNativePath(const char* path) {
+    std::string native = path != nullptr ? path : "";
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
+}
+
+bool D3DXReadFile(const char* path, std::vector<uint8_t>& bytes, std::string& error) {
+    bytes.clear();
+    if (path == nullptr) {
+        error = "no file name given";
+        return false;
+    }
+    const std::string native = D3DXNativePath(path);
+    FILE* file = std::fopen(native.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot read " + std::string(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long length = ok ? std::ftell(file) : -1;
+    ok = ok && length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        bytes.resize(static_cast<size_t>(length));
+        ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    }
+    const int readError = errno;
+    std::fclose(file);
+    if (!ok) {
+        bytes.clear();
+        error = "cannot read " + std::string(path) + ": " +
+                (readError != 0 ? std::strerror(readError) : "read failed");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,563 @@
+// Mesh assembly from X-file data objects.
+//
+// Vertex and face order follow the file: vertex i of a Mesh stays vertex i (plus the offset
+// of the meshes before it), polygons become fans (v0, v1, v2), (v0, v2, v3)... in face order.
+// A position used with several distinct normals keeps its first normal in its own slot; every
+// further distinct normal gets a copy of the vertex appended after the mesh's vertices, in the
+// order the faces first use it. Texture coordinates and colours are per position in the
+// format, so they never split a vertex.
+#include "d3dx/x_mesh_builder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <strings.h>
+#include <unordered_map>
+
+namespace {
+
+struct Float3 {
+    float x, y, z;
+    bool operator==(const Float3& o) const { return x == o.x && y == o.y && z == o.z; }
+};
+
+// One Mesh object after splitting and triangulation, in its frame's space.
+struct PartMesh {
+    bool hasNormals = false, hasColors = false, hasUV = false;
+    std::vector<Float3> positions;
+    std::vector<Float3> normals;
+    std::vector<DWORD> colors;
+    std::vector<float> uvs; // two per vertex
+    std::vector<uint32_t> indices;
+    std::vector<uint32_t> attributes;
+    std::vector<XMaterialData> materials;
+};
+
+using Matrix = std::array<float, 16>;
+
+constexpr Matrix IDENTITY = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+bool SameName(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+    Matrix r{};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k)
+                sum += a[i * 4 + k] * b[k * 4 + j];
+            r[i * 4 + j] = sum;
+        }
+    return r;
+}
+
+Float3 Normalized(Float3 v) {
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (length > 0.0f && length != 1.0f)
+        return {v.x / length, v.y / length, v.z / length};
+    return v;
+}
+
+DWORD ColorByte(double value) {
+    const double clamped = std::clamp(value, 0.0, 1.0);
+    return static_cast<DWORD>(clamped * 255.0 + 0.5);
+}
+
+// Reads numbers of one data object front to back with range checks.
+class NumberReader {
+  public:
+    NumberReader(const XNode& node, std::string& errorText) : n(node), error(errorText) {}
+
+    bool Count(uint32_t& value, size_t elementSize, const char* what) {
+        if (!Number(value, what))
+            return false;
+        if (elementSize != 0 && value > Left() / elementSize) {
+            error = n.type + ": " + what + " " + std::to_string(value) + " exceeds the data given";
+            return false;
+        }
+        return true;
+    }
+    bool Number(uint32_t& value, const char* what) {
+        double d = 0;
+        if (!Real(d, what))
+            return false;
+        if (d < 0 || d > 4294967295.0 || d != std::floor(d)) {
+            error = n.type + ": " + what + " is not a whole number";
+            return false;
+        }
+        value = static_cast<uint32_t>(d);
+        return true;
+    }
+    bool Real(double& value, const char* what) {
+        if (pos >= n.numbers.size()) {
+            error = n.type + ": data ends before " + what;
+            return false;
+        }
+        value = n.numbers[pos++];
+        return true;
+    }
+    bool Float(float& value, const char* what) {
+        double d = 0;
+        if (!Real(d, what))
+            return false;
+        value = static_cast<float>(d);
+        return true;
+    }
+    bool Vector(Float3& v, const char* what) {
+        return Float(v.x, what) && Float(v.y, what) && Float(v.z, what);
+    }
+    size_t Left() const { return n.numbers.size() - pos; }
+
+  private:
+    const XNode& n;
+    std::string& error;
+    size_t pos = 0;
+};
+
+// Polygons as index lists: start and corner count into a flat array.
+struct Polygons {
+    std::vector<uint32_t> corners;
+    std::vector<std::pair<uint32_t, uint32_t>> faces;
+};
+
+bool ReadPolygons(NumberReader& reader, uint32_t indexLimit, Polygons& polygons, std::string& error,
+                  const char* what) {
+    uint32_t faceCount = 0;
+    if (!reader.Count(faceCount, 1, "face count"))
+        return false;
+    polygons.faces.reserve(faceCount);
+    for (uint32_t f = 0; f < faceCount; ++f) {
+        uint32_t cornerCount = 0;
+        if (!reader.Count(cornerCount, 1, "corner count"))
+            return false;
+        const auto start = static_cast<uint32_t>(polygons.corners.size());
+        for (uint32_t c = 0; c < cornerCount; ++c) {
+            uint32_t index = 0;
+            if (!reader.Number(index, "face index"))
+                return false;
+            if (index >= indexLimit) {
+                error = std::string(what) + " face " + std::to_string(f) + " uses index " +
+                        std::to_string(index) + " of " + std::to_string(indexLimit);
+                return false;
+            }
+            polygons.corners.push_back(index);
+        }
+        polygons.faces.emplace_back(start, cornerCount);
+    }
+    return true;
+}
+
+class MeshBuilder {
+  public:
+    MeshBuilder(const XDocument& doc, std::string& errorText) : document(doc), error(errorText) {
+        for (const XNode& node : document.objects)
+            IndexNames(node);
+    }
+
+    bool Walk(const XNode& node, const Matrix& parent, bool isTop);
+    std::vector<PartMesh> parts;
+
+  private:
+    void IndexNames(const XNode& node) {
+        if (!node.isReference && !node.name.empty())
+            named.emplace(node.name, &node);
+        for (const XNode& child : node.children)
+            IndexNames(child);
+    }
+    const XNode* Resolve(const std::string& name) const {
+        const auto it = named.find(name);
+        if (it != named.end())
+            return it->second;
+        for (const auto& [key, node] : named)
+            if (strcasecmp(key.c_str(), name.c_str()) == 0)
+                return node;
+        return nullptr;
+    }
+    bool ReadMesh(const XNode& node, const Matrix& transform);
+    bool ReadMaterial(const XNode& node, XMaterialData& material);
+    bool ReadMaterialList(const XNode& node, PartMesh& part, size_t polygonCount,
+                          std::vector<uint32_t>& polygonAttributes);
+
+    const XDocument& document;
+    std::string& error;
+    std::unordered_map<std::string, const XNode*> named;
+};
+
+bool MeshBuilder::Walk(const XNode& node, const Matrix& parent, bool isTop) {
+    if (node.isReference)
+        return true;
+    if (SameName(node.type, "Mesh"))
+        return ReadMesh(node, parent);
+    if (!SameName(node.type, "Frame"))
+        return true; // materials at top level, animations, unknown templates
+    (void)isTop;
+    Matrix local = IDENTITY;
+    for (const XNode& child : node.children) {
+        if (!child.isReference && SameName(child.type, "FrameTransformMatrix")) {
+            if (child.numbers.size() < 16) {
+                error =
+                    "FrameTransformMatrix of frame \"" + node.name + "\" has fewer than 16 values";
+                return false;
+            }
+            for (int i = 0; i < 16; ++i)
+                local[i] = static_cast<float>(child.numbers[i]);
+        }
+    }
+    const Matrix world = Multiply(local, parent);
+    for (const XNode& child : node.children)
+        if (!Walk(child, world, false))
+            return false;
+    return true;
+}
+
+bool MeshBuilder::ReadMaterial(const XNode& node, XMaterialData& material) {
+    NumberReader reader(node, error);
+    D3DMATERIAL8& m = material.material;
+    m = D3DMATERIAL8{};
+    if (!reader.Float(m.Diffuse.r, "face colour") || !reader.Float(m.Diffuse.g, "face colour") ||
+        !reader.Float(m.Diffuse.b, "face colour") || !reader.Float(m.Diffuse.a, "face colour") ||
+        !reader.Float(m.Power, "power") || !reader.Float(m.Specular.r, "specular colour") ||
+        !reader.Float(m.Specular.g, "specular colour") ||
+        !reader.Float(m.Specular.b, "specular colour") ||
+        !reader.Float(m.Emissive.r, "emissive colour") ||
+        !reader.Float(m.Emissive.g, "emissive colour") ||
+        !reader.Float(m.Emissive.b, "emissive colour"))
+        return false;
+    m.Specular.a = 1.0f;
+    m.Emissive.a = 1.0f;
+    for (const XNode& child : node.children) {
+        if (!child.isReference && SameName(child.type, "TextureFilename") &&
+            !child.strings.empty()) {
+            material.hasTexture = true;
+            material.textureName = child.strings.front();
+        }
+    }
+    return true;
+}
+
+bool MeshBuilder::ReadMaterialList(const XNode& node, PartMesh& part, size_t polygonCount,
+                                   std::vector<uint32_t>& polygonAttributes) {
+    NumberReader reader(node, error);
+    uint32_t materialCount = 0, indexCount = 0;
+    if (!reader.Number(materialCount, "material count") ||
+        !reader.Count(indexCount, 1, "face index count"))
+        return false;
+    std::vector<uint32_t> faceMaterials(indexCount);
+    for (uint32_t& m : faceMaterials)
+        if (!reader.Number(m, "face material"))
+            return false;
+    for (const XNode& child : node.children) {
+        const XNode* material = &child;
+        if (child.isReference) {
+            material = Resolve(child.name);
+            if (material == nullptr) {
+                error = "MeshMaterialList refers to unknown material \"" + child.name + "\"";
+                return false;
+            }
+        }
+        if (!SameName(material->type, "Material"))
+            continue;
+        XMaterialData data;
+        if (!ReadMaterial(*material, data))
+            return false;
+        part.materials.push_back(std::move(data));
+    }
+    if (part.materials.size() < materialCount) {
+        error = "MeshMaterialList declares " + std::to_string(materialCount) +
+                " materials but has " + std::to_string(part.materials.size());
+        return false;
+    }
+    part.materials.resize(materialCount);
+    // A list shorter than the faces repeats its last entry.
+    polygonAttributes.assign(polygonCount, 0);
+    for (size_t f = 0; f < polygonCount; ++f) {
+        if (faceMaterials.empty())
+            break;
+        const uint32_t m = faceMaterials[std::min(f, faceMaterials.size() - 1)];
+        if (m >= materialCount) {
+            error = "MeshMaterialList gives face " + std::to_string(f) + " material " +
+                    std::to_string(m) + " of " + std::to_string(materialCount);
+            return false;
+        }
+        polygonAttributes[f] = m;
+    }
+    return true;
+}
+
+bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
+    PartMesh part;
+    NumberReader reader(node, error);
+    uint32_t vertexCount = 0;
+    if (!reader.Count(vertexCount, 3, "vertex count"))
+        return false;
+    part.positions.resize(vertexCount);
+    for (Float3& p : part.positions)
+        if (!reader.Vector(p, "vertex"))
+            return false;
+    Polygons polygons;
+    if (!ReadPolygons(reader, vertexCount, polygons, error, "Mesh"))
+        return false;
+
+    const XNode* normalsNode = nullptr;
+    const XNode* uvNode = nullptr;
+    const XNode* colorNode = nullptr;
+    const XNode* materialNode = nullptr;
+    for (const XNode& child : node.children) {
+        if (child.isReference)
+            continue;
+        if (SameName(child.type, "MeshNormals"))
+            normalsNode = &child;
+        else if (SameName(child.type, "MeshTextureCoords"))
+            uvNode = &child;
+        else if (SameName(child.type, "MeshVertexColors"))
+            colorNode = &child;
+        else if (SameName(child.type, "MeshMaterialList"))
+            materialNode = &child;
+    }
+
+    // Normals, with the faces that index them.
+    std::vector<Float3> normalValues;
+    Polygons normalPolygons;
+    if (normalsNode != nullptr) {
+        NumberReader normalReader(*normalsNode, error);
+        uint32_t normalCount = 0;
+        if (!normalReader.Count(normalCount, 3, "normal count"))
+            return false;
+        normalValues.resize(normalCount);
+        for (Float3& n : normalValues) {
+            if (!normalReader.Vector(n, "normal"))
+                return false;
+            n = Normalized(n);
+        }
+        if (!ReadPolygons(normalReader, normalCount, normalPolygons, error, "MeshNormals"))
+            return false;
+        if (normalPolygons.faces.size() != polygons.faces.size()) {
+            error = "MeshNormals has " + std::to_string(normalPolygons.faces.size()) +
+                    " faces, the mesh " + std::to_string(polygons.faces.size());
+            return false;
+        }
+        for (size_t f = 0; f < polygons.faces.size(); ++f) {
+            if (normalPolygons.faces[f].second != polygons.faces[f].second) {
+                error = "MeshNormals face " + std::to_string(f) +
+                        " has a different corner count from the mesh face";
+                return false;
+            }
+        }
+        part.hasNormals = true;
+    }
+
+    part.hasUV = uvNode != nullptr;
+    part.uvs.assign(2 * static_cast<size_t>(vertexCount), 0.0f);
+    if (uvNode != nullptr) {
+        NumberReader uvReader(*uvNode, error);
+        uint32_t uvCount = 0;
+        if (!uvReader.Count(uvCount, 2, "texture coordinate count"))
+            return false;
+        for (uint32_t i = 0; i < uvCount; ++i) {
+            float u = 0, v = 0;
+            if (!uvReader.Float(u, "texture coordinate") ||
+                !uvReader.Float(v, "texture coordinate"))
+                return false;
+            if (i < vertexCount) {
+                part.uvs[2 * i] = u;
+                part.uvs[2 * i + 1] = v;
+            }
+        }
+    }
+
+    part.hasColors = colorNode != nullptr;
+    part.colors.assign(vertexCount, 0x00FFFFFFu);
+    if (colorNode != nullptr) {
+        NumberReader colorReader(*colorNode, error);
+        uint32_t colorCount = 0;
+        if (!colorReader.Count(colorCount, 5, "vertex colour count"))
+            return false;
+        for (uint32_t i = 0; i < colorCount; ++i) {
+            uint32_t index = 0;
+            double r = 0, g = 0, b = 0, a = 0;
+            if (!colorReader.Number(index, "colour index") || !colorReader.Real(r, "colour") ||
+                !colorReader.Real(g, "colour") || !colorReader.Real(b, "colour") ||
+                !colorReader.Real(a, "colour"))
+                return false;
+            if (index >= vertexCount) {
+                error = "MeshVertexColors names vertex " + std::to_string(index) + " of " +
+                        std::to_string(vertexCount);
+                return false;
+            }
+            part.colors[index] =
+                (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+        }
+    }
+
+    std::vector<uint32_t> polygonAttributes(polygons.faces.size(), 0);
+    if (materialNode != nullptr &&
+        !ReadMaterialList(*materialNode, part, polygons.faces.size(), polygonAttributes))
+        return false;
+
+    // Split vertices whose corners disagree on the normal, then triangulate as fans.
+    part.normals.assign(vertexCount, Float3{0, 0, 0});
+    std::vector<uint8_t> normalSet(part.hasNormals ? vertexCount : 0, 0);
+    std::unordered_map<uint32_t, std::vector<uint32_t>> copies;
+    std::vector<uint32_t> corner;
+    for (size_t f = 0; f < polygons.faces.size(); ++f) {
+        const auto [start, count] = polygons.faces[f];
+        corner.resize(count);
+        for (uint32_t c = 0; c < count; ++c) {
+            uint32_t vertex = polygons.corners[start + c];
+            if (part.hasNormals) {
+                const Float3 n =
+                    normalValues[normalPolygons.corners[normalPolygons.faces[f].first + c]];
+                if (!normalSet[vertex]) {
+                    normalSet[vertex] = 1;
+                    part.normals[vertex] = n;
+                } else if (!(part.normals[vertex] == n)) {
+                    std::vector<uint32_t>& list = copies[vertex];
+                    const auto found = std::find_if(
+                        list.begin(), list.end(), [&](uint32_t v) { return part.normals[v] == n; });
+                    if (found != list.end()) {
+                        vertex = *found;
+                    } else {
+                        const auto copy = static_cast<uint32_t>(part.positions.size());
+                        part.positions.push_back(part.positions[vertex]);
+                        part.normals.push_back(n);
+                        part.colors.push_back(part.colors[vertex]);
+                        part.uvs.push_back(part.uvs[2 * vertex]);
+                        part.uvs.push_back(part.uvs[2 * vertex + 1]);
+                        list.push_back(copy);
+                        vertex = copy;
+                    }
+                }
+            }
+            corner[c] = vertex;
+        }
+        for (uint32_t c = 1; c + 1 < count; ++c) {
+            part.indices.push_back(corner[0]);
+            part.indices.push_back(corner[c]);
+            part.indices.push_back(corner[c + 1]);
+            part.attributes.push_back(polygonAttributes[f]);
+        }
+    }
+
+    // Bake the frame transform; normals take the inverse transpose so scaling keeps them
+    // perpendicular to their faces.
+    if (transform != IDENTITY) {
+        const Matrix& m = transform;
+        for (Float3& p : part.positions) {
+            const Float3 q = p;
+            p.x = q.x * m[0] + q.y * m[4] + q.z * m[8] + m[12];
+            p.y = q.x * m[1] + q.y * m[5] + q.z * m[9] + m[13];
+            p.z = q.x * m[2] + q.y * m[6] + q.z * m[10] + m[14];
+        }
+        // Cofactors of the upper 3x3 are the inverse transpose up to a scale factor, which
+        // normalising removes.
+        const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
+                    i = m[10];
+        const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
+                              c * h - b * i, a * i - c * g, b * g - a * h,
+                              b * f - c * e, c * d - a * f, a * e - b * d};
+        const float det = a * cof[0] + b * cof[1] + c * cof[2];
+        const float sign = det < 0 ? -1.0f : 1.0f;
+        for (Float3& n : part.normals) {
+            const Float3 q = n;
+            n.x = sign * (q.x * cof[0] + q.y * cof[3] + q.z * cof[6]);
+            n.y = sign * (q.x * cof[1] + q.y * cof[4] + q.z * cof[7]);
+            n.z = sign * (q.x * cof[2] + q.y * cof[5] + q.z * cof[8]);
+            n = Normalized(n);
+        }
+    }
+    parts.push_back(std::move(part));
+    return true;
+}
+
+void PutFloat(uint8_t*& out, float value) {
+    std::memcpy(out, &value, 4);
+    out += 4;
+}
+
+} // namespace
+
+bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) {
+    mesh = XMeshData{};
+    MeshBuilder builder(document, error);
+    for (const XNode& node : document.objects)
+        if (!builder.Walk(node, IDENTITY, true))
+            return false;
+    const std::vector<PartMesh>& parts = builder.parts;
+    if (parts.empty()) {
+        error = "the file holds no mesh";
+        return false;
+    }
+    bool normals = false, colors = false, uv = false, anyMaterials = false;
+    size_t vertexTotal = 0, faceTotal = 0;
+    for (const PartMesh& part : parts) {
+        normals |= part.hasNormals;
+        colors |= part.hasColors;
+        uv |= part.hasUV;
+        anyMaterials |= !part.materials.empty();
+        vertexTotal += part.positions.size();
+        faceTotal += part.attributes.size();
+    }
+    if (vertexTotal > 0xFFFFFFFEu) {
+        error = "too many vertices";
+        return false;
+    }
+    mesh.fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (colors ? D3DFVF_DIFFUSE : 0) |
+               (uv ? D3DFVF_TEX1 : 0);
+    mesh.vertexSize = 12 + (normals ? 12 : 0) + (colors ? 4 : 0) + (uv ? 8 : 0);
+    mesh.vertexCount = static_cast<uint32_t>(vertexTotal);
+    mesh.meshCount = static_cast<uint32_t>(parts.size());
+    mesh.vertices.resize(vertexTotal * mesh.vertexSize);
+    mesh.indices.reserve(faceTotal * 3);
+    mesh.attributes.reserve(faceTotal);
+    uint8_t* out = mesh.vertices.data();
+    uint32_t base = 0;
+    for (const PartMesh& part : parts) {
+        for (size_t v = 0; v < part.positions.size(); ++v) {
+            PutFloat(out, part.positions[v].x);
+            PutFloat(out, part.positions[v].y);
+            PutFloat(out, part.positions[v].z);
+            if (normals) {
+                PutFloat(out, part.normals[v].x);
+                PutFloat(out, part.normals[v].y);
+                PutFloat(out, part.normals[v].z);
+            }
+            if (colors) {
+                std::memcpy(out, &part.colors[v], 4);
+                out += 4;
+            }
+            if (uv) {
+                PutFloat(out, part.uvs[2 * v]);
+                PutFloat(out, part.uvs[2 * v + 1]);
+            }
+        }
+        for (uint32_t index : part.indices)
+            mesh.indices.push_back(base + index);
+        // Meshes without materials of their own get a plain white one when others have some.
+        const auto materialBase = static_cast<uint32_t>(mesh.materials.size());
+        if (part.materials.empty() && anyMaterials) {
+            XMaterialData plain;
+            plain.material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+            plain.material.Specular.a = 1.0f;
+            plain.material.Emissive.a = 1.0f;
+            mesh.materials.push_back(plain);
+        }
+        for (const XMaterialData& material : part.materials)
+            mesh.materials.push_back(material);
+        for (uint32_t attribute : part.attributes)
+            mesh.attributes.push_back(materialBase + attribute);
+        base += static_cast<uint32_t>(part.positions.size());
+    }
+    return true;
+}
+
+bool LoadXMeshFromMemory(const uint8_t* data, size_t size, XMeshData& mesh, XHeader& header,
+                         std::string& error) {
+    XDocument document;
+    if (!ParseXFile(data, size, document, error))
+        return false;
+    header = document.header;
+    return BuildXMesh(document, mesh, error);
+}
