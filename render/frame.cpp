@@ -3,6 +3,7 @@
 #include "render/frame.h"
 
 #include "app/engine_state.h"
+#include "player/coronas.h"
 #include "player/player_state.h"
 #include "world/world_models.h"
 
@@ -144,7 +145,8 @@ void RenderFrame(float gameSpeed, Vec3 eye, Vec3 direction) {
     DrawShadowMarkers();
     DrawCollectibles();
     DrawExtraModels(eye, direction, up);
-    (void)gameSpeed;
+    if (engine.lightsEnabled != 0)
+        DrawCoronas(gameSpeed, eye);
     DrawHud();
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
