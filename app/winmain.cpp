@@ -98,6 +98,10 @@ void EngineShutdown() {
     UnregisterClassA(WINDOW_CLASS_NAME, moduleInstance);
 }
 
+HWND EngineWindow() {
+    return mainWindow;
+}
+
 int WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     std::string failure;
     const HRESULT started = EngineStartUp(hInstance, EngineStartOptions(), failure);

@@ -28,6 +28,10 @@ void RunFrame();
 // Releases everything, destroys the window and unregisters its class.
 void EngineShutdown();
 
+// The game window made by start-up (null before it and after shutdown); tools post input
+// to it.
+HWND EngineWindow();
+
 // The whole program: start-up, the loop until WM_QUIT, shutdown. Returns 0, or 1 after a
 // failed start-up (whose cause has been printed to stderr).
 int WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
