@@ -66,8 +66,8 @@ struct IDirect3DDevice8 : IUnknown {
     virtual HRESULT GetDirect3D(IDirect3D8** ppD3D8) = 0;
     virtual HRESULT GetDeviceCaps(D3DCAPS8* pCaps) = 0;
     virtual HRESULT GetDisplayMode(D3DDISPLAYMODE* pMode) = 0;
-    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color,
-                          float Z, DWORD Stencil) = 0;
+    virtual HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                          DWORD Stencil) = 0;
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;
     virtual HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect,

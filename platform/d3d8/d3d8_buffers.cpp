@@ -1,0 +1,111 @@
+// Vertex and index buffers: system memory that Lock hands out, copied to an OpenGL buffer on
+// the first draw after Unlock, so locks need no context and meshes kept in system memory draw.
+#include "d3d8/d3d8_local.h"
+
+HRESULT D3D8BufferStore::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
+    if (ppbData == nullptr)
+        return D3DERR_INVALIDCALL;
+    *ppbData = nullptr;
+    if (offset > bytes.size() || (size != 0 && size > bytes.size() - offset))
+        return D3DERR_INVALIDCALL;
+    *ppbData = bytes.data() + offset;
+    ++lockCount;
+    // A read-only lock leaves the OpenGL copy as it is.
+    if ((flags & D3DLOCK_READONLY) == 0)
+        dirty = true;
+    return D3D_OK;
+}
+
+HRESULT D3D8BufferStore::Unlock() {
+    if (lockCount == 0)
+        return D3DERR_INVALIDCALL;
+    --lockCount;
+    return D3D_OK;
+}
+
+GLuint D3D8BufferStore::Prepare(GLenum target, GLuint& bound) {
+    if (glBuffer == 0) {
+        glGenBuffers(1, &glBuffer);
+        dirty = true;
+    }
+    if (dirty) {
+        glBindBuffer(target, glBuffer);
+        bound = glBuffer;
+        glBufferData(target, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_STATIC_DRAW);
+        dirty = false;
+    }
+    return glBuffer;
+}
+
+void D3D8BufferStore::Free() {
+    if (glBuffer != 0)
+        glDeleteBuffers(1, &glBuffer);
+    glBuffer = 0;
+}
+
+D3D8VertexBuffer::D3D8VertexBuffer(D3D8Device* owner, UINT length, DWORD usageFlags, DWORD fvfCode,
+                                   D3DPOOL poolType)
+    : D3D8Resource(owner), usage(usageFlags), fvf(fvfCode), pool(poolType) {
+    store.bytes.assign(length, 0);
+}
+
+D3D8VertexBuffer::~D3D8VertexBuffer() {
+    if (store.glBuffer != 0) {
+        device->MakeCurrent();
+        device->ForgetGlBuffer(store.glBuffer);
+        store.Free();
+    }
+}
+
+HRESULT D3D8VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
+    device->recorder.Add("Lock", {resourceId, OffsetToLock, SizeToLock, Flags});
+    return store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
+}
+
+HRESULT D3D8VertexBuffer::Unlock() {
+    device->recorder.Add("Unlock", {resourceId});
+    return store.Unlock();
+}
+
+HRESULT D3D8VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
+    if (pDesc == nullptr)
+        return D3DERR_INVALIDCALL;
+    *pDesc = {D3DFMT_VERTEXDATA,
+              D3DRTYPE_VERTEXBUFFER,
+              usage,
+              pool,
+              static_cast<UINT>(store.bytes.size()),
+              fvf};
+    return D3D_OK;
+}
+
+D3D8IndexBuffer::D3D8IndexBuffer(D3D8Device* owner, UINT length, DWORD usageFlags,
+                                 D3DFORMAT indexFormat, D3DPOOL poolType)
+    : D3D8Resource(owner), usage(usageFlags), format(indexFormat), pool(poolType) {
+    store.bytes.assign(length, 0);
+}
+
+D3D8IndexBuffer::~D3D8IndexBuffer() {
+    if (store.glBuffer != 0) {
+        device->MakeCurrent();
+        device->ForgetGlBuffer(store.glBuffer);
+        store.Free();
+    }
+}
+
+HRESULT D3D8IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
+    device->recorder.Add("Lock", {resourceId, OffsetToLock, SizeToLock, Flags});
+    return store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
+}
+
+HRESULT D3D8IndexBuffer::Unlock() {
+    device->recorder.Add("Unlock", {resourceId});
+    return store.Unlock();
+}
+
+HRESULT D3D8IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
+    if (pDesc == nullptr)
+        return D3DERR_INVALIDCALL;
+    *pDesc = {format, D3DRTYPE_INDEXBUFFER, usage, pool, static_cast<UINT>(store.bytes.size())};
+    return D3D_OK;
+}

@@ -1,0 +1,488 @@
+// Internals of the Direct3D 8 layer: the classes behind the interfaces, the state a device
+// tracks, the OpenGL state it has issued, the vertex layouts of FVF codes, the texture format
+// table and the call recorder. Only d3d8_*.cpp include this header.
+#pragma once
+
+#include "d3d8/d3d8.h"
+#include "d3d8/d3d8_platform.h"
+
+#include <SDL2/SDL.h>
+#include <epoxy/gl.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+class D3D8Device;
+class D3D8Texture;
+class D3D8VertexBuffer;
+class D3D8IndexBuffer;
+
+// ---- Formats --------------------------------------------------------------------------------
+
+// How a Direct3D format is stored in memory and uploaded to OpenGL.
+struct D3D8FormatInfo {
+    D3DFORMAT format;
+    UINT bytes;      // per pixel, or per 4x4 block for compressed formats
+    bool compressed; // DXTn: 4x4 blocks
+    bool hasAlpha;   // the format carries alpha (others read alpha as 1)
+    GLenum internalFormat;
+    GLenum glFormat; // for uncompressed uploads
+    GLenum glType;
+    std::array<GLint, 4> swizzle;
+};
+
+// The format's description, or null for a format this layer does not support.
+const D3D8FormatInfo* D3D8FindFormat(D3DFORMAT format);
+
+// Bytes of one row of pixels (or of 4x4 blocks) and the number of such rows in a level.
+UINT D3D8RowPitch(const D3D8FormatInfo& info, UINT width);
+UINT D3D8RowCount(const D3D8FormatInfo& info, UINT height);
+
+// Decodes DXT1/2/3/4/5 blocks of a width x height level into RGBA bytes (R, G, B, A per pixel).
+void D3D8DecodeDxt(D3DFORMAT format, const BYTE* blocks, UINT width, UINT height, BYTE* rgba);
+
+// ---- Vertex formats -------------------------------------------------------------------------
+
+// Where each element of an FVF vertex lies; -1 for an element the format lacks.
+struct D3D8VertexLayout {
+    UINT size = 0;
+    bool pretransformed = false; // XYZRHW
+    int normal = -1;
+    int pointSize = -1;
+    int diffuse = -1;
+    int specular = -1;
+    int texCoordCount = 0;
+    std::array<int, 8> texCoord{};
+    std::array<int, 8> texCoordSize{};
+};
+
+// Decodes an FVF code; false for codes without a position.
+bool D3D8DecodeFvf(DWORD fvf, D3D8VertexLayout& layout);
+
+// ---- Call recording -------------------------------------------------------------------------
+
+class D3D8Recorder {
+  public:
+    bool active = false;
+    std::vector<D3D8Call> calls;
+
+    // Records name(args...), with optional floats (matrix, viewport...) appended to args.
+    void Add(const char* name, std::initializer_list<uint32_t> args, const float* extra = nullptr,
+             size_t extraCount = 0);
+};
+
+// ---- Resources ------------------------------------------------------------------------------
+
+// Identifies this layer's objects behind an interface pointer.
+class D3D8Tracked {
+  public:
+    virtual ~D3D8Tracked() = default;
+    uint32_t resourceId = 0;
+};
+
+// Reference counting for textures and buffers. A resource holds a reference on its device
+// for as long as the application holds one on it. A resource still bound to the device when
+// the application lets go of it lives on until it is unbound, as the platform keeps bound
+// resources alive.
+template <class Interface> class D3D8Resource : public Interface, public D3D8Tracked {
+  public:
+    HRESULT QueryInterface(REFIID, void** ppvObj) override {
+        if (ppvObj != nullptr)
+            *ppvObj = nullptr;
+        return E_NOINTERFACE;
+    }
+    // A resource revived while only the device kept it takes its device reference again.
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
+
+    // The device binds a resource while it is set as a texture, stream or index source.
+    void Bind() { ++bindCount; }
+    void Unbind();
+
+    D3D8Device* Owner() const { return device; }
+
+  protected:
+    explicit D3D8Resource(D3D8Device* owner);
+
+    D3D8Device* device;
+    ULONG refCount = 1;
+    ULONG bindCount = 0;
+};
+
+// A buffer's memory: the bytes Lock hands out and the OpenGL buffer they reach on the next
+// draw after Unlock.
+struct D3D8BufferStore {
+    std::vector<BYTE> bytes;
+    GLuint glBuffer = 0;
+    bool dirty = true;
+    int lockCount = 0;
+
+    HRESULT Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags);
+    HRESULT Unlock();
+    // Uploads pending writes to target; returns the OpenGL buffer. bound tracks what the
+    // caller's cache believes is bound to target.
+    GLuint Prepare(GLenum target, GLuint& bound);
+    void Free();
+};
+
+class D3D8VertexBuffer final : public D3D8Resource<IDirect3DVertexBuffer8> {
+  public:
+    D3D8VertexBuffer(D3D8Device* owner, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    ~D3D8VertexBuffer() override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) override;
+
+    D3D8BufferStore store;
+
+  private:
+    DWORD usage;
+    DWORD fvf;
+    D3DPOOL pool;
+};
+
+class D3D8IndexBuffer final : public D3D8Resource<IDirect3DIndexBuffer8> {
+  public:
+    D3D8IndexBuffer(D3D8Device* owner, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    ~D3D8IndexBuffer() override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+    HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) override;
+
+    D3D8BufferStore store;
+    UINT IndexSize() const { return format == D3DFMT_INDEX32 ? 4 : 2; }
+
+  private:
+    DWORD usage;
+    D3DFORMAT format;
+    D3DPOOL pool;
+};
+
+class D3D8Texture final : public D3D8Resource<IDirect3DTexture8> {
+  public:
+    D3D8Texture(D3D8Device* owner, UINT width, UINT height, UINT levels, DWORD usage,
+                const D3D8FormatInfo& info, D3DPOOL pool);
+    ~D3D8Texture() override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD GetLevelCount() override { return static_cast<DWORD>(levels.size()); }
+    HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
+    HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                     DWORD Flags) override;
+    HRESULT UnlockRect(UINT Level) override;
+
+    // Uploads levels written since the last draw; returns the OpenGL texture. bound tracks
+    // what the caller's cache believes is bound to unit 0.
+    GLuint Prepare(bool compressedUpload, GLuint& bound);
+    D3DFORMAT Format() const { return info.format; }
+
+  private:
+    struct MipLevel {
+        UINT width;
+        UINT height;
+        UINT pitch;
+        std::vector<BYTE> bytes;
+        bool dirty = true;
+        bool locked = false;
+    };
+    void UploadLevel(GLint index, const MipLevel& level, bool compressedUpload);
+
+    const D3D8FormatInfo& info;
+    DWORD usage;
+    D3DPOOL pool;
+    std::vector<MipLevel> levels;
+    GLuint glTexture = 0;
+    bool anyDirty = true;
+    bool uploadedCompressed = false;
+};
+
+// ---- The Direct3D object --------------------------------------------------------------------
+
+class D3D8Direct3D final : public IDirect3D8 {
+  public:
+    D3D8Direct3D();
+    HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
+    ULONG AddRef() override { return ++refCount; }
+    ULONG Release() override;
+    UINT GetAdapterCount() override { return 1; }
+    UINT GetAdapterModeCount(UINT Adapter) override;
+    HRESULT EnumAdapterModes(UINT Adapter, UINT Mode, D3DDISPLAYMODE* pMode) override;
+    HRESULT GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) override;
+    HRESULT CheckDeviceType(UINT Adapter, D3DDEVTYPE CheckType, D3DFORMAT DisplayFormat,
+                            D3DFORMAT BackBufferFormat, BOOL Windowed) override;
+    HRESULT GetDeviceCaps(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS8* pCaps) override;
+    HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
+                         DWORD BehaviorFlags, D3DPRESENT_PARAMETERS* pPresentationParameters,
+                         IDirect3DDevice8** ppReturnedDeviceInterface) override;
+
+  private:
+    ~D3D8Direct3D() override = default;
+    ULONG refCount = 1;
+    std::vector<D3DDISPLAYMODE> modes;
+};
+
+// The capabilities this layer reports for a HAL or REF device.
+void D3D8FillCaps(D3DDEVTYPE type, D3DCAPS8& caps);
+
+// ---- The device -----------------------------------------------------------------------------
+
+// Everything the application set, readable through the Get* methods.
+struct D3D8State {
+    std::array<DWORD, 256> renderStates{};
+    std::array<std::array<DWORD, 32>, 8> stageStates{};
+    std::map<DWORD, D3DMATRIX> transforms;
+    D3DVIEWPORT8 viewport{};
+    D3DMATERIAL8 material{};
+    std::map<DWORD, D3DLIGHT8> lights;
+    std::map<DWORD, BOOL> lightEnabled;
+    DWORD vertexShader = 0;
+};
+
+// Sets the platform's documented defaults for a device with that back buffer.
+void D3D8SetDefaultState(D3D8State& state, const D3DPRESENT_PARAMETERS& params,
+                         DWORD behaviorFlags);
+
+// Direct3D state values as OpenGL enums.
+GLenum D3D8GlBlendFactor(DWORD blend, bool isSource);
+GLenum D3D8GlBlendEquation(DWORD blendOp);
+GLenum D3D8GlCompareFunc(DWORD func);
+GLint D3D8GlAddressMode(DWORD address);
+GLint D3D8GlMinFilter(DWORD minFilter, DWORD mipFilter);
+GLint D3D8GlMagFilter(DWORD magFilter);
+
+// The uniform block of the fixed-function program (std140: every member 16-byte aligned).
+struct D3D8ShaderConstants {
+    float worldView[16];
+    float projection[16];
+    float viewport[4];      // x, y, width, height in pixels
+    float depthRange[4];    // MinZ, MaxZ
+    float pointSize[4];     // size, minimum, maximum, distance scaling on
+    float pointScale[4];    // A, B, C, sprite texture coordinates on
+    float fog[4];           // start, end, density, mode (0 off, 1 exp, 2 exp2, 3 linear)
+    float fogColor[4];      // r, g, b
+    float textureFactor[4]; // r, g, b, a
+    int32_t colorStage[4];  // op, arg1, arg2, arg0
+    int32_t alphaStage[4];  // op, arg1, arg2, arg0
+    int32_t vertexFlags[4]; // pretransformed, fog depth source, per-vertex point size
+    int32_t pixelFlags[4];  // alpha func (0 off), alpha ref, texture bound
+};
+
+// The fixed-function program: compiles it, reports a failure as text.
+struct D3D8Program {
+    GLuint program = 0;
+    GLuint uniformBuffer = 0;
+
+    bool Create(std::string& error);
+    void Destroy();
+};
+
+// The OpenGL state last issued, so that draws only change what differs.
+struct D3D8GlCache {
+    bool blend = false;
+    GLenum blendSrc = GL_ONE;
+    GLenum blendDst = GL_ZERO;
+    GLenum blendEquation = GL_FUNC_ADD;
+    bool depthTest = false;
+    GLenum depthFunc = GL_LESS;
+    bool depthMask = true;
+    GLenum cullFace = 0; // 0: culling off
+    std::array<bool, 4> colorMask{true, true, true, true};
+    GLenum polygonMode = GL_FILL;
+    bool dither = true;
+    bool scissor = false;
+    GLuint texture = 0;
+    std::array<GLint, 5> samplerParams{}; // wrap s, wrap t, min, mag, max level
+    std::array<float, 2> samplerLod{};    // lod bias, min lod
+    std::array<GLint, 4> viewport{-1, -1, -1, -1};
+    std::array<float, 2> depthRange{-1.0f, -1.0f};
+    GLuint arrayBuffer = 0;
+    GLuint elementBuffer = 0;
+    std::array<int64_t, 4> layoutKey{-1, -1, -1, -1};
+    D3D8ShaderConstants constants{};
+    bool constantsValid = false;
+};
+
+class D3D8Device final : public IDirect3DDevice8 {
+  public:
+    D3D8Device(D3D8Direct3D* direct3d, D3DDEVTYPE type, HWND window, DWORD behaviorFlags,
+               const D3DPRESENT_PARAMETERS& params);
+
+    // Creates the context, the back buffer and the program; false with error text set.
+    bool Initialise(std::string& error);
+
+    HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
+    ULONG AddRef() override { return ++refCount; }
+    ULONG Release() override;
+
+    HRESULT TestCooperativeLevel() override;
+    HRESULT GetDirect3D(IDirect3D8** ppD3D8) override;
+    HRESULT GetDeviceCaps(D3DCAPS8* pCaps) override;
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* pMode) override;
+    HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                  DWORD Stencil) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                    const void* pDirtyRegion) override;
+
+    HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                          D3DPOOL Pool, IDirect3DTexture8** ppTexture) override;
+    HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                               IDirect3DVertexBuffer8** ppVertexBuffer) override;
+    HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                              IDirect3DIndexBuffer8** ppIndexBuffer) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
+    HRESULT SetViewport(const D3DVIEWPORT8* pViewport) override;
+    HRESULT GetViewport(D3DVIEWPORT8* pViewport) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* pMaterial) override;
+    HRESULT GetMaterial(D3DMATERIAL8* pMaterial) override;
+    HRESULT SetLight(DWORD Index, const D3DLIGHT8* pLight) override;
+    HRESULT GetLight(DWORD Index, D3DLIGHT8* pLight) override;
+    HRESULT LightEnable(DWORD Index, BOOL Enable) override;
+    HRESULT GetLightEnable(DWORD Index, BOOL* pEnable) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
+    HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) override;
+    HRESULT GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) override;
+    HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
+    HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
+                                 DWORD* pValue) override;
+
+    HRESULT SetVertexShader(DWORD Handle) override;
+    HRESULT GetVertexShader(DWORD* pHandle) override;
+    HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* pStreamData,
+                            UINT Stride) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVertexIndex) override;
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
+                          UINT PrimitiveCount) override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinIndex, UINT NumVertices,
+                                 UINT StartIndex, UINT PrimitiveCount) override;
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                            const void* pVertexStreamZeroData,
+                            UINT VertexStreamZeroStride) override;
+
+    // Makes the device's context current if it is not.
+    void MakeCurrent();
+    // A resource deletes its OpenGL object: the cache must not take a reused name for it.
+    void ForgetGlBuffer(GLuint name);
+    void ForgetGlTexture(GLuint name);
+    uint32_t NextResourceId() { return ++lastResourceId; }
+
+    // Copies the back buffer, top row first, as 0xAARRGGBB.
+    bool ReadBack(std::vector<uint32_t>& pixels, UINT& width, UINT& height);
+
+    D3D8Recorder recorder;
+    bool pacing = true;
+    bool presentToWindow = true;
+    bool stateFiltering = true;
+    bool compressedUpload = true;
+    bool s3tcAvailable = false;
+    uint64_t glStateCalls = 0;
+
+  private:
+    ~D3D8Device() override;
+
+    // Creation steps (d3d8_present.cpp).
+    bool CreateContext(std::string& error);
+    bool CreateBackBuffer(std::string& error);
+    void DestroyGlObjects();
+    void PaceFrame();
+
+    // Drawing (d3d8_draw.cpp).
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, GLuint vertexBuffer, UINT vertexStride,
+                 UINT firstVertex, D3D8IndexBuffer* indices, UINT startIndex, int baseVertex);
+    void ApplyPipelineState();
+    void ApplyTexture();
+    bool ApplyVertexLayout(GLuint buffer, UINT stride, const D3D8VertexLayout& layout);
+    void ApplyConstants(bool points, const D3D8VertexLayout& layout);
+    void ApplyViewport();
+
+    // Issues a cached OpenGL state change; true when the call must be made.
+    template <class T> bool Differs(T& cached, const T& value) {
+        if (stateFiltering && cached == value)
+            return false;
+        cached = value;
+        ++glStateCalls;
+        return true;
+    }
+
+    ULONG refCount = 1;
+    D3D8Direct3D* direct3d;
+    D3DDEVTYPE deviceType;
+    HWND window;
+    DWORD behaviorFlags;
+    D3DPRESENT_PARAMETERS params;
+    SDL_Window* sdlWindow = nullptr;
+    SDL_GLContext context = nullptr;
+    bool attached = false;
+
+    GLuint framebuffer = 0;
+    GLuint colorBuffer = 0;
+    GLuint depthBuffer = 0;
+    bool hasStencil = false;
+    GLuint vertexArray = 0;
+    GLuint streamBuffer = 0;
+    GLuint sampler = 0;
+    D3D8Program program;
+    D3D8GlCache cache;
+
+    D3D8State state;
+    std::array<D3D8Texture*, 8> textures{};
+    D3D8VertexBuffer* streamSource = nullptr;
+    UINT streamStride = 0;
+    D3D8IndexBuffer* indexSource = nullptr;
+    UINT baseVertexIndex = 0;
+    bool inScene = false;
+    uint32_t lastResourceId = 0;
+
+    std::chrono::steady_clock::time_point lastPresent{};
+};
+
+// ---- Resource reference counting ------------------------------------------------------------
+
+template <class Interface>
+D3D8Resource<Interface>::D3D8Resource(D3D8Device* owner) : device(owner) {
+    device->AddRef();
+    resourceId = device->NextResourceId();
+}
+
+template <class Interface> ULONG D3D8Resource<Interface>::AddRef() {
+    if (refCount == 0)
+        device->AddRef();
+    return ++refCount;
+}
+
+template <class Interface> ULONG D3D8Resource<Interface>::Release() {
+    if (refCount == 0)
+        return 0;
+    ULONG left = --refCount;
+    if (left == 0) {
+        D3D8Device* owner = device;
+        if (bindCount == 0)
+            delete this;
+        owner->Release();
+    }
+    return left;
+}
+
+template <class Interface> void D3D8Resource<Interface>::Unbind() {
+    if (bindCount > 0 && --bindCount == 0 && refCount == 0)
+        delete this;
+}
+
+template <class Interface> HRESULT D3D8Resource<Interface>::GetDevice(IDirect3DDevice8** ppDevice) {
+    if (ppDevice == nullptr)
+        return D3DERR_INVALIDCALL;
+    device->AddRef();
+    *ppDevice = device;
+    return D3D_OK;
+}

@@ -1,0 +1,59 @@
+// What tests and tools need from the Direct3D 8 layer beyond the platform interfaces: reading
+// back the back buffer, switching off frame pacing and presentation for headless runs, the
+// recording of device calls, and switches for checking the layer's own state cache.
+// Engine code never includes this header.
+#pragma once
+
+#include "d3d8/d3d8.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Copies the back buffer: top row first, one 0xAARRGGBB value per pixel. False for a device
+// that is not one of this layer's.
+bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<uint32_t>& argbPixels, UINT& width,
+                        UINT& height);
+
+// Writes the back buffer as an 8-bit RGBA PNG file.
+bool D3D8SaveBackBufferPng(IDirect3DDevice8* device, const char* path);
+
+// Present paces to 60 Hz where the swap does not wait for the retrace; tools turn that off.
+void D3D8SetPresentPacing(IDirect3DDevice8* device, bool enabled);
+
+// With presentation off, Present neither copies the back buffer to the window nor swaps;
+// headless tools that only read back the back buffer save the time.
+void D3D8SetPresentToWindow(IDirect3DDevice8* device, bool enabled);
+
+// One recorded call. name is the method name ("SetRenderState", "DrawPrimitive", and for
+// resources made by the device "Lock", "Unlock", "LockRect", "UnlockRect"). args: integers
+// as given, floats as their bit patterns, resource pointers as the resource's id (1, 2, ...
+// in creation order on its device, 0 for null), other pointers as 0 (null) or 1, followed by
+// the contents of a passed matrix, viewport, material or light. Lock and Unlock carry the
+// resource's id first. text is a readable form such as "SetRenderState(7, 1)".
+// IUnknown methods (AddRef, Release, QueryInterface) are not recorded.
+struct D3D8Call {
+    std::string name;
+    std::vector<uint32_t> args;
+    std::string text;
+};
+
+// Starts a fresh recording of the device's calls.
+void D3D8StartRecording(IDirect3DDevice8* device);
+
+// Stops recording and returns the calls made since D3D8StartRecording, in order.
+std::vector<D3D8Call> D3D8StopRecording(IDirect3DDevice8* device);
+
+// The id the recording gives a resource made by this layer (0 for null or a foreign object).
+uint32_t D3D8ResourceId(IUnknown* resource);
+
+// The layer skips OpenGL state changes that would set what is already set. Off, every draw
+// sets all of its OpenGL state again; a debugging aid for the cache.
+void D3D8SetStateFiltering(IDirect3DDevice8* device, bool enabled);
+
+// How many OpenGL state-setting calls the device has issued for draws and clears so far.
+uint64_t D3D8GlStateCallCount(IDirect3DDevice8* device);
+
+// Without the compressed-texture extension DXT textures are decompressed on upload; tests
+// force that path with this switch (it applies to textures uploaded afterwards).
+void D3D8SetCompressedUpload(IDirect3DDevice8* device, bool enabled);

@@ -1,0 +1,110 @@
+// The Direct3D object and device: modes, capabilities, creation, reference counting, state
+// read-back and the call recording.
+#include "d3d8_test_util.h"
+
+using namespace d3d8test;
+
+TEST(D3D8Device, ClearFillsTheBackBufferWithTheColour) {
+    Scene scene;
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    EXPECT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF281450, 1.0f, 0),
+              D3D_OK);
+    scene.Read();
+    EXPECT_EQ(scene.width, 64u);
+    EXPECT_EQ(scene.Pixel(0, 0), 0xFF281450u);
+    EXPECT_EQ(scene.Pixel(63, 63), 0xFF281450u);
+}
+
+TEST(D3D8Device, ScreenSpaceTriangleCoversItsPixels) {
+    Scene scene;
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    scene.FillRect(8, 8, 24, 24, 0xFF00FF00);
+    scene.Read();
+    EXPECT_EQ(scene.Pixel(8, 8), 0xFF00FF00u);
+    EXPECT_EQ(scene.Pixel(23, 23), 0xFF00FF00u);
+    EXPECT_EQ(scene.Pixel(24, 24), 0xFF000000u);
+    EXPECT_EQ(scene.Pixel(7, 8), 0xFF000000u);
+}
+
+TEST(D3D8Device, RecordsDeviceCallsInOrderWithTheirArguments) {
+    Scene scene;
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    IDirect3DVertexBuffer8* vb = nullptr;
+    ASSERT_EQ(d->CreateVertexBuffer(48, 0, COLOUR_FVF, D3DPOOL_DEFAULT, &vb), D3D_OK);
+
+    D3D8StartRecording(d);
+    d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    d->SetRenderState(D3DRS_FOGSTART, D3DFloatBits(15.0f));
+    d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR);
+    BYTE* data = nullptr;
+    vb->Lock(0, 0, &data, 0);
+    vb->Unlock();
+    d->SetStreamSource(0, vb, 16);
+    d->SetVertexShader(COLOUR_FVF);
+    d->DrawPrimitive(D3DPT_POINTLIST, 2, 1);
+    D3DMATRIX world = Identity();
+    world._41 = 2.5f;
+    d->SetTransform(D3DTS_WORLD, &world);
+    std::vector<D3D8Call> calls = D3D8StopRecording(d);
+
+    ASSERT_EQ(calls.size(), 9u);
+    EXPECT_EQ(calls[0].name, "SetRenderState");
+    EXPECT_EQ(calls[0].args, (std::vector<uint32_t>{7, 1}));
+    EXPECT_EQ(calls[0].text, "SetRenderState(7, 1)");
+    EXPECT_EQ(calls[1].args, (std::vector<uint32_t>{36, 0x41700000}));
+    EXPECT_EQ(calls[2].args, (std::vector<uint32_t>{0, 5, 3}));
+    const uint32_t id = D3D8ResourceId(vb);
+    EXPECT_NE(id, 0u);
+    EXPECT_EQ(calls[3].name, "Lock");
+    EXPECT_EQ(calls[3].args, (std::vector<uint32_t>{id, 0, 0, 0}));
+    EXPECT_EQ(calls[4].name, "Unlock");
+    EXPECT_EQ(calls[5].args, (std::vector<uint32_t>{0, id, 16}));
+    EXPECT_EQ(calls[6].args, (std::vector<uint32_t>{0x42}));
+    EXPECT_EQ(calls[7].args, (std::vector<uint32_t>{D3DPT_POINTLIST, 2, 1}));
+    ASSERT_EQ(calls[8].args.size(), 2u + 16u);
+    EXPECT_EQ(calls[8].args[0], 256u);
+    EXPECT_EQ(calls[8].args[2 + 12], D3DFloatBits(2.5f)); // _41
+    // Nothing is recorded once the recording stops.
+    d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    EXPECT_TRUE(D3D8StopRecording(d).empty());
+    d->SetStreamSource(0, nullptr, 0);
+    vb->Release();
+}
+
+TEST(D3D8Device, ResourcesCountReferencesAndHoldTheirDevice) {
+    Scene scene;
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(d->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    // The device now has two references: the scene's and the texture's.
+    EXPECT_EQ(d->AddRef(), 3u);
+    EXPECT_EQ(d->Release(), 2u);
+    EXPECT_EQ(texture->AddRef(), 2u);
+    EXPECT_EQ(texture->Release(), 1u);
+    IDirect3DDevice8* owner = nullptr;
+    ASSERT_EQ(texture->GetDevice(&owner), D3D_OK);
+    EXPECT_EQ(owner, d);
+    EXPECT_EQ(owner->Release(), 2u);
+
+    // A texture released while bound stays usable until it is unbound.
+    d->SetTexture(0, texture);
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(d->AddRef(), 2u);
+    EXPECT_EQ(d->Release(), 1u);
+    IDirect3DBaseTexture8* bound = nullptr;
+    d->GetTexture(0, &bound);
+    EXPECT_EQ(bound, texture);
+    // GetTexture's reference holds the device again.
+    EXPECT_EQ(d->AddRef(), 3u);
+    EXPECT_EQ(d->Release(), 2u);
+    EXPECT_EQ(bound->Release(), 0u);
+    d->SetTexture(0, nullptr);
+    EXPECT_EQ(d->AddRef(), 2u);
+    EXPECT_EQ(d->Release(), 1u);
+}
