@@ -1,0 +1,1 @@
+#include "tools/runner/bot/walk_graph.h"

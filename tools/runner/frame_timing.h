@@ -1,0 +1,57 @@
+// Frame timing for the timedemo: each frame's time split into update (player, world, objects,
+// sound logic), drawing submission and present, from marks the frame loop and the timing
+// device set; and the summary of a run (median and 99th percentile of each part).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FrameTimes {
+    double update = 0.0; // milliseconds
+    double draw = 0.0;
+    double present = 0.0;
+    double total = 0.0;
+};
+
+class FrameTimer {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    void BeginFrame();
+    // The first device call of a frame ends its update part and starts its drawing.
+    void DeviceCall() {
+        if (!drawStarted) {
+            drawStart = Clock::now();
+            drawStarted = true;
+        }
+    }
+    void BeginPresent();
+    void EndPresent();
+    void EndFrame();
+
+    const std::vector<FrameTimes>& Frames() const { return frames; }
+
+  private:
+    Clock::time_point frameStart{};
+    Clock::time_point drawStart{};
+    Clock::time_point presentStart{};
+    Clock::time_point presentEnd{};
+    bool drawStarted = false;
+    bool presented = false;
+    std::vector<FrameTimes> frames;
+};
+
+struct TimingSummary {
+    double median = 0.0;
+    double percentile99 = 0.0;
+};
+
+// The median and the 99th percentile (the time only the slowest 1 % of frames exceed) of one
+// part; zero for no frames.
+TimingSummary Summarise(std::vector<double> values);
+
+// The timedemo report: frames, seconds, frames per second and the table of the three parts.
+std::string TimedemoReport(const std::vector<FrameTimes>& frames, double seconds,
+                           double cpuSeconds);
