@@ -116,10 +116,14 @@ HRESULT InitDevice(HWND window) {
                                              &parameters, &engine.device)))
         return E_FAIL;
 
+    return SetUpDeviceObjects();
+}
+
+HRESULT SetUpDeviceObjects() {
+    // The sprite's result is not checked; drawing skips the 2D images without one.
     D3DXCreateSprite(engine.device, &engine.sprite);
     SetFixedStates(engine.device);
     HandOutDevice(engine.device);
-
     if (FAILED(engine.device->CreateVertexBuffer(CORONA_BUFFER_BYTES, 0, CORONA_FVF,
                                                  D3DPOOL_DEFAULT, &engine.coronaVertexBuffer)))
         return E_FAIL;
