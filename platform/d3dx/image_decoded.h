@@ -1,0 +1,42 @@
+// Images as the image readers hand them to the texture loader: a Direct3D format and one or
+// more levels of pixel rows in that format, top row first. Readers of photo formats (PNG,
+// JPEG, BMP, TGA) produce A8R8G8B8 or X8R8G8B8; DDS keeps the file's own format where it is
+// one Direct3D 8 knows.
+#pragma once
+
+#include "d3d8/d3d8types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ImageLevel {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t pitch = 0; // bytes from one row (of 4x4 blocks for DXT) to the next
+    std::vector<uint8_t> bytes;
+};
+
+struct DecodedImage {
+    const char* type = ""; // "DDS", "PNG", "JPEG", "BMP", "TGA"
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    std::vector<ImageLevel> levels; // level 0 first; DDS files may carry a mip chain
+    std::string note;               // what the reader dropped, e.g. the other faces of a cube map
+};
+
+// Larger images are refused: no texture of the era is bigger, and the limit keeps hostile
+// headers from asking for huge allocations.
+constexpr uint32_t MAX_IMAGE_SIZE = 16384;
+
+// Reads any supported image, recognised by content. False with a one-line reason.
+bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+
+bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+bool DecodePng(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+
+// A level of 32-bit pixels (0xAARRGGBB words, stored little-endian as B, G, R, A bytes).
+ImageLevel MakeArgbLevel(uint32_t width, uint32_t height);
