@@ -65,6 +65,8 @@ HRESULT MakeAdjacencyBuffer(const XMeshData& data, LPD3DXBUFFER* ppAdjacency) {
         for (uint32_t k = 0; k < 3; ++k) {
             const uint32_t a = pointOf[data.indices[3 * f + k]];
             const uint32_t b = pointOf[data.indices[3 * f + (k + 1) % 3]];
+            if (a == b)
+                continue; // a collapsed edge borders nothing
             const auto twin = edgeOwner.find({b, a});
             if (twin != edgeOwner.end() && adjacency[twin->second] == 0xFFFFFFFFu) {
                 adjacency[twin->second] = f;

@@ -1,0 +1,155 @@
+// The in-memory device behind the D3DX tests.
+#include "platform/d3dx/fake_device.h"
+
+#include <algorithm>
+
+namespace {
+
+template <typename Interface, typename Desc> struct FakeBuffer final : Interface {
+    std::vector<uint8_t> bytes;
+    Desc desc{};
+    ULONG references = 1;
+    int lockCount = 0;
+
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override {
+        const ULONG left = --references;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT GetDevice(IDirect3DDevice8**) override { return D3DERR_INVALIDCALL; }
+    D3DRESOURCETYPE GetType() override { return desc.Type; }
+    HRESULT Lock(UINT, UINT, BYTE** ppbData, DWORD) override {
+        ++lockCount;
+        *ppbData = bytes.data();
+        return D3D_OK;
+    }
+    HRESULT Unlock() override { return D3D_OK; }
+    HRESULT GetDesc(Desc* pDesc) override {
+        *pDesc = desc;
+        return D3D_OK;
+    }
+};
+
+bool IsBlockFormat(D3DFORMAT format) {
+    return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 ||
+           format == D3DFMT_DXT4 || format == D3DFMT_DXT5;
+}
+
+UINT BytesPerPixel(D3DFORMAT format) {
+    switch (format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+        return 4;
+    case D3DFMT_R8G8B8:
+        return 3;
+    case D3DFMT_L8:
+    case D3DFMT_A8:
+    case D3DFMT_P8:
+    case D3DFMT_R3G3B2:
+    case D3DFMT_A4L4:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+} // namespace
+
+FakeDevice::FakeDevice() = default;
+
+HRESULT FakeDevice::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD, D3DFORMAT Format,
+                                  D3DPOOL Pool, IDirect3DTexture8** ppTexture) {
+    if (std::find(refusedFormats.begin(), refusedFormats.end(), Format) != refusedFormats.end())
+        return D3DERR_INVALIDCALL;
+    auto* texture = new FakeTexture;
+    texture->format = Format;
+    texture->width = Width;
+    texture->height = Height;
+    texture->pool = Pool;
+    for (UINT level = 0; level < Levels; ++level) {
+        const UINT w = texture->LevelWidth(level), h = texture->LevelHeight(level);
+        UINT pitch, rows;
+        if (IsBlockFormat(Format)) {
+            pitch = (w + 3) / 4 * (Format == D3DFMT_DXT1 ? 8 : 16);
+            rows = (h + 3) / 4;
+        } else {
+            pitch = w * BytesPerPixel(Format);
+            rows = h;
+        }
+        texture->pitches.push_back(pitch);
+        texture->levels.emplace_back(static_cast<size_t>(pitch) * rows, 0xCD);
+    }
+    *ppTexture = texture;
+    return D3D_OK;
+}
+
+HRESULT FakeTexture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {
+    if (Level >= levels.size())
+        return D3DERR_INVALIDCALL;
+    *pDesc = D3DSURFACE_DESC{};
+    pDesc->Format = format;
+    pDesc->Type = D3DRTYPE_SURFACE;
+    pDesc->Pool = pool;
+    pDesc->Size = static_cast<UINT>(levels[Level].size());
+    pDesc->Width = LevelWidth(Level);
+    pDesc->Height = LevelHeight(Level);
+    return D3D_OK;
+}
+
+HRESULT FakeTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT*, DWORD) {
+    if (Level >= levels.size())
+        return D3DERR_INVALIDCALL;
+    pLockedRect->Pitch = static_cast<INT>(pitches[Level]);
+    pLockedRect->pBits = levels[Level].data();
+    return D3D_OK;
+}
+
+HRESULT FakeDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                       IDirect3DVertexBuffer8** ppVertexBuffer) {
+    auto* buffer = new FakeBuffer<IDirect3DVertexBuffer8, D3DVERTEXBUFFER_DESC>;
+    buffer->bytes.assign(Length, 0);
+    buffer->desc.Format = D3DFMT_VERTEXDATA;
+    buffer->desc.Type = D3DRTYPE_VERTEXBUFFER;
+    buffer->desc.Usage = Usage;
+    buffer->desc.Pool = Pool;
+    buffer->desc.Size = Length;
+    buffer->desc.FVF = FVF;
+    *ppVertexBuffer = buffer;
+    return D3D_OK;
+}
+
+HRESULT FakeDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                      IDirect3DIndexBuffer8** ppIndexBuffer) {
+    auto* buffer = new FakeBuffer<IDirect3DIndexBuffer8, D3DINDEXBUFFER_DESC>;
+    buffer->bytes.assign(Length, 0);
+    buffer->desc.Format = Format;
+    buffer->desc.Type = D3DRTYPE_INDEXBUFFER;
+    buffer->desc.Usage = Usage;
+    buffer->desc.Pool = Pool;
+    buffer->desc.Size = Length;
+    *ppIndexBuffer = buffer;
+    return D3D_OK;
+}
+
+HRESULT FakeDevice::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
+    if (Stage >= 8)
+        return D3DERR_INVALIDCALL;
+    if (pTexture != nullptr)
+        pTexture->AddRef();
+    if (textures[Stage] != nullptr)
+        textures[Stage]->Release();
+    textures[Stage] = pTexture;
+    return D3D_OK;
+}
+
+HRESULT FakeDevice::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
+    if (Stage >= 8)
+        return D3DERR_INVALIDCALL;
+    *ppTexture = textures[Stage];
+    if (textures[Stage] != nullptr)
+        textures[Stage]->AddRef();
+    return D3D_OK;
+}
