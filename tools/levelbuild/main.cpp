@@ -1,0 +1,83 @@
+// ovrel_levelbuild: reads the level description and writes the game's data folder (the eight
+// X models, the textures they name, the HUD and menu images) and the window icon.
+//
+// Usage: ovrel_levelbuild <level description> <data folder> <icon file>
+#include "image_io.h"
+#include "level_builder.h"
+#include "level_source.h"
+#include "menus.h"
+#include "textures.h"
+#include "x_writer.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+using namespace levelbuild;
+
+namespace {
+
+void Require(bool ok, const std::string& what) {
+    if (!ok) {
+        throw std::runtime_error("cannot write " + what);
+    }
+}
+
+void WriteModel(const std::string& dir, const std::string& file, const std::string& frame,
+                const Mesh& mesh, const std::vector<Material>& materials, VertexLayout layout) {
+    Require(WriteXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"), file);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <level description> <data folder> <icon file>\n", argv[0]);
+        return 2;
+    }
+    try {
+        std::string data = argv[2];
+        std::filesystem::create_directories(data + "/tex");
+        LevelScene scene = BuildScene(ReadLevelSource(argv[1]));
+        LevelModels models = AssembleModels(scene);
+
+        const VertexLayout levelLayout{true, true, true};
+        const VertexLayout texturedLayout{true, false, true};
+        const VertexLayout hullLayout{true, false, false};
+        WriteModel(data, "L1.x", "Level", models.level, models.levelMaterials, levelLayout);
+        WriteModel(data, "L1add0.x", "ShadowMarkers", models.markers, models.markerMaterials,
+                   texturedLayout);
+        WriteModel(data, "L1add1.x", "Detail", models.detail, models.detailMaterials, levelLayout);
+        WriteModel(data, "L1add2.x", "CutOuts", models.cutout, models.cutoutMaterials, levelLayout);
+        WriteModel(data, "L1add3.x", "Hull", models.hull, models.hullMaterials, hullLayout);
+        WriteModel(data, "L1add4.x", "Sky", models.sky, models.skyMaterials, texturedLayout);
+        WriteModel(data, "L1add5.x", "Water", models.water, models.waterMaterials, texturedLayout);
+        WriteModel(data, "kelmar.x", "Collectible", models.collectible, models.collectibleMaterials,
+                   levelLayout);
+
+        for (const std::string& name : models.textures) {
+            Image image;
+            std::string stem = name.substr(0, name.find('.'));
+            if (!MakeTexture(stem, image)) {
+                throw std::runtime_error("no painter for texture " + name);
+            }
+            Require(WritePng(data + "/tex/" + name, image), name);
+        }
+        Require(WritePng(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
+        Require(WritePng(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
+        Require(WritePng(data + "/menu1.obr", MakeMainMenu()), "menu1.obr");
+        Require(WritePng(data + "/menu2.obr", MakeEndScreen()), "menu2.obr");
+        Require(WriteDds(data + "/test4.dds", MakeHudIcon()), "test4.dds");
+        Require(WriteDds(data + "/temp2.dds", MakeSpareImage()), "temp2.dds");
+        Require(WriteDds(data + "/test10.dds", MakeCollectibleIcon()), "test10.dds");
+        Require(WriteDds(data + "/test11.dds", MakeFadeOverlay()), "test11.dds");
+        Require(WriteDds(data + "/point.dds", MakeCrosshair()), "point.dds");
+        Require(WritePng(argv[3], MakeWindowIcon()), argv[3]);
+        std::printf("%s", models.report.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ovrel_levelbuild: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
