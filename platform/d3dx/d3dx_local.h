@@ -1,0 +1,10 @@
+// Internal D3DX entry points shared between the layer's files and its tests.
+#pragma once
+
+#include "d3dx/d3dx8.h"
+#include "d3dx/image_decoded.h"
+
+// Creates a managed texture with a full mip chain from a decoded image; the image may be
+// converted to 32-bit ARGB on the way.
+HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& image,
+                                   LPDIRECT3DTEXTURE8* ppTexture);
