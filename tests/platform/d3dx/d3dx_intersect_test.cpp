@@ -1,0 +1,153 @@
+// D3DXIntersect against hand-placed triangles: hits from both sides, a hit at distance 0,
+// hits on a corner, nothing behind the origin or edge-on, distances in units of the
+// direction, barycentric u and v, and vertices rewritten between casts.
+#include "platform/d3dx/fake_device.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+struct Tri {
+    float a[3], b[3], c[3];
+};
+
+LPD3DXMESH MakeMesh(FakeDevice& device, const std::vector<Tri>& triangles, DWORD options) {
+    LPD3DXMESH mesh = nullptr;
+    const auto faces = static_cast<DWORD>(triangles.size());
+    EXPECT_EQ(
+        D3DXCreateMeshFVF(faces, faces * 3, options, D3DFVF_XYZ | D3DFVF_NORMAL, &device, &mesh),
+        D3D_OK);
+    BYTE* vertices = nullptr;
+    BYTE* indices = nullptr;
+    mesh->LockVertexBuffer(0, &vertices);
+    mesh->LockIndexBuffer(0, &indices);
+    for (DWORD f = 0; f < faces; ++f) {
+        std::memcpy(vertices + (3 * f) * 24, triangles[f].a, 12);
+        std::memcpy(vertices + (3 * f + 1) * 24, triangles[f].b, 12);
+        std::memcpy(vertices + (3 * f + 2) * 24, triangles[f].c, 12);
+        for (DWORD k = 0; k < 3; ++k) {
+            if (options & D3DXMESH_32BIT) {
+                const uint32_t index = 3 * f + k;
+                std::memcpy(indices + 4 * (3 * f + k), &index, 4);
+            } else {
+                const auto index = static_cast<uint16_t>(3 * f + k);
+                std::memcpy(indices + 2 * (3 * f + k), &index, 2);
+            }
+        }
+    }
+    mesh->UnlockIndexBuffer();
+    mesh->UnlockVertexBuffer();
+    return mesh;
+}
+
+// The ray runs from (0.25, 0.125, 0) along (0, 0, 2): a distance d reaches z = 2d.
+const std::vector<Tri> SCENE = {
+    {{0, 0, 5}, {1, 0, 5}, {0, 1, 5}},                   // 0: crossed at z 5, d 2.5
+    {{0, 0, -5}, {1, 0, -5}, {0, 1, -5}},                // 1: behind the origin
+    {{0.25f, 0, 1}, {0.25f, 1, 1}, {0.25f, 0.25f, 9}},   // 2: the ray lies in its plane
+    {{0, 0, 10}, {0, 1, 10}, {1, 0, 10}},                // 3: wound the other way, d 5
+    {{2, 2, 7}, {3, 2, 7}, {2, 3, 7}},                   // 4: beside the ray
+    {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},                   // 5: through the origin, d 0
+    {{0.25f, 0.125f, 4}, {1, 0.125f, 4}, {0.25f, 1, 4}}, // 6: corner on the ray, d 2
+    {{0, 0, 6}, {0, 0, 6}, {1, 1, 6}},                   // 7: collapsed to a line
+};
+
+TEST(D3DXIntersect, CountsEveryFaceCrossedAheadFromEitherSide) {
+    FakeDevice device;
+    for (DWORD options : {D3DXMESH_SYSTEMMEM, D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT}) {
+        LPD3DXMESH mesh = MakeMesh(device, SCENE, options);
+        const D3DXVECTOR3 origin(0.25f, 0.125f, 0.0f), direction(0.0f, 0.0f, 2.0f);
+        BOOL hit = FALSE;
+        DWORD face = 99, count = 0;
+        float u = -1, v = -1, dist = -1;
+        LPD3DXBUFFER all = nullptr;
+        ASSERT_EQ(
+            D3DXIntersect(mesh, &origin, &direction, &hit, &face, &u, &v, &dist, &all, &count),
+            D3D_OK);
+        EXPECT_TRUE(hit);
+        EXPECT_EQ(face, 5u); // the nearest, at distance 0
+        EXPECT_EQ(dist, 0.0f);
+        ASSERT_EQ(count, 4u);
+        ASSERT_NE(all, nullptr);
+        ASSERT_EQ(all->GetBufferSize(), 4u * 16u);
+        const auto* records = static_cast<const D3DXINTERSECTINFO*>(all->GetBufferPointer());
+        const DWORD faces[4] = {0, 3, 5, 6};
+        const float distances[4] = {2.5f, 5.0f, 0.0f, 2.0f};
+        // u weighs the second corner, v the third: face 0 has them along x and y, face 3
+        // along y and x, face 6 is hit on its first corner.
+        const float us[4] = {0.25f, 0.125f, 0.25f, 0.0f};
+        const float vs[4] = {0.125f, 0.25f, 0.125f, 0.0f};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(records[i].FaceIndex, faces[i]) << i;
+            EXPECT_FLOAT_EQ(records[i].Dist, distances[i]) << i;
+            EXPECT_NEAR(records[i].U, us[i], 1e-6) << i;
+            EXPECT_NEAR(records[i].V, vs[i], 1e-6) << i;
+        }
+        all->Release();
+        mesh->Release();
+    }
+}
+
+TEST(D3DXIntersect, MissesGiveZeroHitsAndAnEmptyBuffer) {
+    FakeDevice device;
+    LPD3DXMESH mesh = MakeMesh(device, SCENE, D3DXMESH_SYSTEMMEM);
+    const D3DXVECTOR3 origin(0.25f, 0.25f, -1.0f), away(0.0f, 0.0f, -1.0f);
+    BOOL hit = TRUE;
+    DWORD count = 7;
+    LPD3DXBUFFER all = nullptr;
+    ASSERT_EQ(
+        D3DXIntersect(mesh, &origin, &away, &hit, nullptr, nullptr, nullptr, nullptr, &all, &count),
+        D3D_OK);
+    // Face 1 lies at z -5, 4 units along this ray: the only hit.
+    EXPECT_EQ(count, 1u);
+    all->Release();
+    const D3DXVECTOR3 aside(5.0f, 5.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+    ASSERT_EQ(
+        D3DXIntersect(mesh, &aside, &up, &hit, nullptr, nullptr, nullptr, nullptr, &all, &count),
+        D3D_OK);
+    EXPECT_FALSE(hit);
+    EXPECT_EQ(count, 0u);
+    ASSERT_NE(all, nullptr);
+    EXPECT_EQ(all->GetBufferSize(), 0u);
+    all->Release();
+    const D3DXVECTOR3 zero(0.0f, 0.0f, 0.0f);
+    ASSERT_EQ(D3DXIntersect(mesh, &origin, &zero, &hit, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            &count),
+              D3D_OK);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(D3DXIntersect(nullptr, &origin, &up, &hit, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, &count),
+              D3DERR_INVALIDCALL);
+    mesh->Release();
+}
+
+TEST(D3DXIntersect, SeesVerticesRewrittenBetweenCasts) {
+    FakeDevice device;
+    LPD3DXMESH mesh = MakeMesh(device, {SCENE[0]}, D3DXMESH_SYSTEMMEM);
+    const D3DXVECTOR3 origin(0.25f, 0.25f, 0.0f), direction(0.0f, 0.0f, 1.0f);
+    float dist = 0;
+    DWORD count = 0;
+    D3DXIntersect(mesh, &origin, &direction, nullptr, nullptr, nullptr, nullptr, &dist, nullptr,
+                  &count);
+    EXPECT_EQ(count, 1u);
+    EXPECT_FLOAT_EQ(dist, 5.0f);
+    // Move the triangle to z 8 through the vertex buffer, as the engine moves doors.
+    LPDIRECT3DVERTEXBUFFER8 vb = nullptr;
+    mesh->GetVertexBuffer(&vb);
+    BYTE* vertices = nullptr;
+    vb->Lock(0, 0, &vertices, 0);
+    const float z = 8.0f;
+    for (int k = 0; k < 3; ++k)
+        std::memcpy(vertices + 24 * k + 8, &z, 4);
+    vb->Unlock();
+    vb->Release();
+    D3DXIntersect(mesh, &origin, &direction, nullptr, nullptr, nullptr, nullptr, &dist, nullptr,
+                  &count);
+    EXPECT_EQ(count, 1u);
+    EXPECT_FLOAT_EQ(dist, 8.0f);
+    mesh->Release();
+}
+
+} // namespace
