@@ -2,6 +2,8 @@
 // read-back and the call recording.
 #include "d3d8_test_util.h"
 
+#include <cstring>
+
 using namespace d3d8test;
 
 TEST(D3D8Device, ClearFillsTheBackBufferWithTheColour) {
@@ -107,4 +109,119 @@ TEST(D3D8Device, ResourcesCountReferencesAndHoldTheirDevice) {
     d->SetTexture(0, nullptr);
     EXPECT_EQ(d->AddRef(), 2u);
     EXPECT_EQ(d->Release(), 1u);
+}
+
+TEST(D3D8Device, BufferRewrittenBetweenDrawsShowsTheNewContents) {
+    Scene scene(32, 32);
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    IDirect3DVertexBuffer8* vb = nullptr;
+    ASSERT_EQ(d->CreateVertexBuffer(4 * sizeof(ColourVertex), D3DUSAGE_WRITEONLY, COLOUR_FVF,
+                                    D3DPOOL_MANAGED, &vb),
+              D3D_OK);
+    auto write = [&](float x0, float x1, D3DCOLOR colour) {
+        BYTE* data = nullptr;
+        ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+        ColourVertex quad[4] = {{x0, 1, 0.5f, colour},
+                                {x1, 1, 0.5f, colour},
+                                {x0, -1, 0.5f, colour},
+                                {x1, -1, 0.5f, colour}};
+        std::memcpy(data, quad, sizeof quad);
+        ASSERT_EQ(vb->Unlock(), D3D_OK);
+    };
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d->SetVertexShader(COLOUR_FVF);
+    d->SetStreamSource(0, vb, sizeof(ColourVertex));
+    write(-1, 0, 0xFFFF0000);
+    d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    // The same buffer moved and recoloured, drawn again in the same frame.
+    write(0, 1, 0xFF00FF00);
+    d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    scene.Read();
+    EXPECT_EQ(scene.Pixel(8, 16), 0xFFFF0000u);
+    EXPECT_EQ(scene.Pixel(24, 16), 0xFF00FF00u);
+    // Locks work without a draw in between and a read-only lock changes nothing.
+    write(-1, 1, 0xFF0000FF);
+    BYTE* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(reinterpret_cast<ColourVertex*>(data)[3].colour, 0xFF0000FFu);
+    vb->Unlock();
+    EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(vb->Lock(60, 8, &data, 0), D3DERR_INVALIDCALL); // past the end
+    d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    EXPECT_EQ(scene.ReadPixel(8, 16), 0xFF0000FFu);
+    // Drawing past the end of the buffer is refused.
+    EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2), D3DERR_INVALIDCALL);
+    D3DVERTEXBUFFER_DESC desc{};
+    vb->GetDesc(&desc);
+    EXPECT_EQ(desc.Size, 64u);
+    EXPECT_EQ(desc.FVF, COLOUR_FVF);
+    d->SetStreamSource(0, nullptr, 0);
+    vb->Release();
+}
+
+TEST(D3D8Device, IndexedDrawsUseTheBaseVertexAndStartIndex) {
+    Scene scene(32, 32);
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    // Two quads: vertices 0-3 on the left in red, 4-7 on the right in green.
+    const ColourVertex vertices[8] = {{-1, 1, 0.5f, 0xFFFF0000},  {0, 1, 0.5f, 0xFFFF0000},
+                                      {-1, -1, 0.5f, 0xFFFF0000}, {0, -1, 0.5f, 0xFFFF0000},
+                                      {0, 1, 0.5f, 0xFF00FF00},   {1, 1, 0.5f, 0xFF00FF00},
+                                      {0, -1, 0.5f, 0xFF00FF00},  {1, -1, 0.5f, 0xFF00FF00}};
+    const WORD indices[9] = {99, 99, 99, 0, 1, 2, 1, 3, 2};
+    IDirect3DVertexBuffer8* vb = nullptr;
+    IDirect3DIndexBuffer8* ib = nullptr;
+    d->CreateVertexBuffer(sizeof vertices, 0, COLOUR_FVF, D3DPOOL_SYSTEMMEM, &vb);
+    ASSERT_EQ(d->CreateIndexBuffer(sizeof indices, 0, D3DFMT_INDEX16, D3DPOOL_SYSTEMMEM, &ib),
+              D3D_OK);
+    BYTE* data = nullptr;
+    vb->Lock(0, 0, &data, 0);
+    std::memcpy(data, vertices, sizeof vertices);
+    vb->Unlock();
+    ib->Lock(0, 0, &data, 0);
+    std::memcpy(data, indices, sizeof indices);
+    ib->Unlock();
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d->SetVertexShader(COLOUR_FVF);
+    d->SetStreamSource(0, vb, sizeof(ColourVertex));
+    // Base vertex 4: the indices 0..3 name the green quad.
+    d->SetIndices(ib, 4);
+    EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3D_OK);
+    scene.Read();
+    EXPECT_EQ(scene.Pixel(24, 16), 0xFF00FF00u);
+    EXPECT_EQ(scene.Pixel(8, 16), 0xFF000000u);
+    d->SetIndices(ib, 0);
+    d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2);
+    EXPECT_EQ(scene.ReadPixel(8, 16), 0xFFFF0000u);
+    EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 3), D3DERR_INVALIDCALL);
+    d->SetIndices(nullptr, 0);
+    d->SetStreamSource(0, nullptr, 0);
+    ib->Release();
+    vb->Release();
+}
+
+TEST(D3D8Device, StateCacheSkipsOnlyRepeatedOpenGlState) {
+    Scene scene(16, 16);
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    scene.FillRect(0, 0, 8, 8, 0xFFFFFFFF);
+    const uint64_t afterFirst = D3D8GlStateCallCount(d);
+    scene.FillRect(0, 0, 8, 8, 0xFFFFFFFF);
+    EXPECT_EQ(D3D8GlStateCallCount(d), afterFirst); // nothing changed
+    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    scene.FillRect(0, 0, 8, 8, 0xFFFFFFFF);
+    const uint64_t afterBlend = D3D8GlStateCallCount(d);
+    EXPECT_GT(afterBlend, afterFirst);
+    // Without filtering every draw sets its state again, and draws the same.
+    D3D8SetStateFiltering(d, false);
+    d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+    const uint64_t beforeUnfiltered = D3D8GlStateCallCount(d);
+    scene.FillRect(0, 0, 8, 8, 0x80FF0000);
+    EXPECT_GT(D3D8GlStateCallCount(d), beforeUnfiltered + 10);
+    EXPECT_TRUE(ColourNear(scene.ReadPixel(4, 4), 0xFF800000, 1));
 }
