@@ -153,3 +153,21 @@ HRESULT FakeDevice::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
         textures[Stage]->AddRef();
     return D3D_OK;
 }
+
+HRESULT FakeDevice::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                                    const void* pVertexStreamZeroData,
+                                    UINT VertexStreamZeroStride) {
+    const UINT vertices = PrimitiveType == D3DPT_TRIANGLESTRIP  ? PrimitiveCount + 2
+                          : PrimitiveType == D3DPT_TRIANGLELIST ? PrimitiveCount * 3
+                                                                : PrimitiveCount;
+    const auto* bytes = static_cast<const uint8_t*>(pVertexStreamZeroData);
+    upVertices.assign(bytes, bytes + static_cast<size_t>(vertices) * VertexStreamZeroStride);
+    upType = PrimitiveType;
+    upCount = PrimitiveCount;
+    upRenderStates = renderStates;
+    upStageStates = stageStates;
+    upTexture = textures[0];
+    upVertexShader = vertexShader;
+    stream = nullptr; // the platform leaves stream 0 unset after a draw from user memory
+    return D3D_OK;
+}

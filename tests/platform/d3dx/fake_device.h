@@ -29,6 +29,14 @@ class FakeDevice final : public IDirect3DDevice8 {
     IDirect3DVertexBuffer8* stream = nullptr;
     IDirect3DIndexBuffer8* indexBuffer = nullptr;
     std::vector<D3DFORMAT> refusedFormats; // CreateTexture fails for these
+    // What the last DrawPrimitiveUP saw: its vertices and the states at the time.
+    std::vector<uint8_t> upVertices;
+    D3DPRIMITIVETYPE upType = D3DPT_POINTLIST;
+    UINT upCount = 0;
+    std::map<DWORD, DWORD> upRenderStates;
+    std::map<std::pair<DWORD, DWORD>, DWORD> upStageStates;
+    IDirect3DBaseTexture8* upTexture = nullptr;
+    DWORD upVertexShader = 0;
     ULONG references = 1;
 
     HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
@@ -100,7 +108,9 @@ class FakeDevice final : public IDirect3DDevice8 {
                          stream, indexBuffer});
         return D3D_OK;
     }
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override { return D3D_OK; }
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
+                            const void* pVertexStreamZeroData,
+                            UINT VertexStreamZeroStride) override;
 };
 
 // The texture type the fake device makes: levels of raw bytes, packed rows.
