@@ -38,9 +38,15 @@ std::vector<std::string> TranslucentModel(float tag, int blend) {
 }
 
 // The calls for a model with one cut-out subset (material alpha 0).
-std::vector<std::string> CutOutModel(float tag) {
-    return {"RS 15=1", "RS 25=7", "RS 24=128", "RS 27=0", MaterialToken(tag), "Texture", "Draw",
-            "RS 15=0", "RS 27=1", "RS 19=5",   "RS 20=6", "RS 15=0",          "RS 27=0", "RS 15=0"};
+std::vector<std::string> CutOutModel(float tag, int blend) {
+    std::vector<std::string> tokens = {"RS 15=1",          "RS 25=7", "RS 24=128", "RS 27=0",
+                                       MaterialToken(tag), "Texture", "Draw",      "RS 15=0"};
+    if (blend == 0)
+        tokens.insert(tokens.end(), {"RS 15=1", "RS 25=7", "RS 24=128", "RS 27=0"});
+    else
+        tokens.insert(tokens.end(), {"RS 27=1", "RS 19=5", "RS 20=6", "RS 15=0"});
+    tokens.insert(tokens.end(), {"RS 27=0", "RS 15=0"});
+    return tokens;
 }
 
 void Append(std::vector<std::string>& to, const std::vector<std::string>& tokens) {
@@ -123,7 +129,7 @@ TEST_F(FrameTest, DrawsEveryStepInOrder) {
     Append(expected, {"World"});
     Append(expected, TranslucentModel(COLLECTIBLE, 1));
     Append(expected, {"RS 27=0", "RS 22=1", "World", "View", "Projection"});
-    Append(expected, CutOutModel(DETAIL));
+    Append(expected, CutOutModel(DETAIL, 0));
     Append(expected, TranslucentModel(WATER, 1));
     Append(expected, {"RS 22=3"});
     Append(expected, TranslucentModel(EXTRA, 1));

@@ -179,7 +179,11 @@ TEST_F(LevelLoading, WithoutTrueShadowsTheLevelIsShadedFromItsNormals) {
     BYTE* data = nullptr;
     ASSERT_EQ(levelModels[LEVEL_MODEL].mesh->LockVertexBuffer(0, &data), S_OK);
     // Normals point up: d = 0.4 / sqrt(0.41) = 0.624695, 0.624695 * 128 + 128 = 207.96.
-    EXPECT_EQ(reinterpret_cast<const LevelVertex*>(data)[0].diffuse, 0xFFCFCFCFu);
-    EXPECT_EQ(reinterpret_cast<const LevelVertex*>(data)[10305].diffuse, 0xFFCFCFCFu);
+    const auto* vertices = reinterpret_cast<const LevelVertex*>(data);
+    EXPECT_EQ(vertices[0].diffuse, 0xFFCFCFCFu);
+    EXPECT_EQ(vertices[6003].diffuse, 0xFFCFCFCFu); // the last vertex a face uses
+    // No face gives the last vertex a normal, so it has none: d = 0, grey 128.
+    EXPECT_EQ(vertices[10305].normal, Vec3(0, 0, 0));
+    EXPECT_EQ(vertices[10305].diffuse, 0xFF808080u);
     levelModels[LEVEL_MODEL].mesh->UnlockVertexBuffer();
 }
