@@ -1,9 +1,12 @@
 // Whole-file reads with the platform's path separators translated.
 #include "d3dx/d3dx_file.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 std::string D3DXNativePath(const char* path) {
     std::string native = path != nullptr ? path : "";
@@ -20,6 +23,11 @@ bool D3DXReadFile(const char* path, std::vector<uint8_t>& bytes, std::string& er
         return false;
     }
     const std::string native = D3DXNativePath(path);
+    struct stat info {};
+    if (stat(native.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error = "cannot read " + std::string(path) + ": not a regular file";
+        return false;
+    }
     FILE* file = std::fopen(native.c_str(), "rb");
     if (file == nullptr) {
         error = "cannot read " + std::string(path) + ": " + std::strerror(errno);
@@ -29,7 +37,13 @@ bool D3DXReadFile(const char* path, std::vector<uint8_t>& bytes, std::string& er
     const long length = ok ? std::ftell(file) : -1;
     ok = ok && length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
-        bytes.resize(static_cast<size_t>(length));
+        try {
+            bytes.resize(static_cast<size_t>(length));
+        } catch (const std::bad_alloc&) {
+            std::fclose(file);
+            error = "cannot read " + std::string(path) + ": file too large";
+            return false;
+        }
         ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
     }
     const int readError = errno;

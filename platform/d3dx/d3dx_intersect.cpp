@@ -63,11 +63,10 @@ class FaceReader {
     bool wideIndices;
 };
 
-} // namespace
-
-HRESULT D3DXIntersect(LPD3DXBASEMESH pMesh, const D3DXVECTOR3* pRayPos, const D3DXVECTOR3* pRayDir,
-                      BOOL* pHit, DWORD* pFaceIndex, FLOAT* pU, FLOAT* pV, FLOAT* pDist,
-                      LPD3DXBUFFER* ppAllHits, DWORD* pCountOfHits) {
+// The ray test proper; D3DXIntersect keeps allocation failures inside.
+HRESULT Intersect(LPD3DXBASEMESH pMesh, const D3DXVECTOR3* pRayPos, const D3DXVECTOR3* pRayDir,
+                  BOOL* pHit, DWORD* pFaceIndex, FLOAT* pU, FLOAT* pV, FLOAT* pDist,
+                  LPD3DXBUFFER* ppAllHits, DWORD* pCountOfHits) {
     if (ppAllHits != nullptr)
         *ppAllHits = nullptr;
     if (pMesh == nullptr || pRayPos == nullptr || pRayDir == nullptr)
@@ -151,4 +150,17 @@ HRESULT D3DXIntersect(LPD3DXBASEMESH pMesh, const D3DXVECTOR3* pRayPos, const D3
             records[i] = {hits[i].face, hits[i].u, hits[i].v, hits[i].dist};
     }
     return D3D_OK;
+}
+
+} // namespace
+
+HRESULT D3DXIntersect(LPD3DXBASEMESH pMesh, const D3DXVECTOR3* pRayPos, const D3DXVECTOR3* pRayDir,
+                      BOOL* pHit, DWORD* pFaceIndex, FLOAT* pU, FLOAT* pV, FLOAT* pDist,
+                      LPD3DXBUFFER* ppAllHits, DWORD* pCountOfHits) {
+    try {
+        return Intersect(pMesh, pRayPos, pRayDir, pHit, pFaceIndex, pU, pV, pDist, ppAllHits,
+                         pCountOfHits);
+    } catch (const std::exception&) {
+        return E_OUTOFMEMORY;
+    }
 }

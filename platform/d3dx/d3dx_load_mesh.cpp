@@ -84,11 +84,10 @@ HRESULT Fail(HRESULT hr, const std::string& text) {
     return hr;
 }
 
-} // namespace
-
-HRESULT D3DXLoadMeshFromX(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDevice,
-                          LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials,
-                          DWORD* pNumMaterials, LPD3DXMESH* ppMesh) {
+// The loader proper; D3DXLoadMeshFromX keeps exceptions (allocation failures) inside.
+HRESULT LoadMesh(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDevice,
+                 LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials, DWORD* pNumMaterials,
+                 LPD3DXMESH* ppMesh) {
     if (ppMesh != nullptr)
         *ppMesh = nullptr;
     if (ppMaterials != nullptr)
@@ -158,4 +157,18 @@ HRESULT D3DXLoadMeshFromX(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDe
         *pNumMaterials = static_cast<DWORD>(data.materials.size());
     *ppMesh = mesh;
     return D3D_OK;
+}
+
+} // namespace
+
+HRESULT D3DXLoadMeshFromX(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDevice,
+                          LPD3DXBUFFER* ppAdjacency, LPD3DXBUFFER* ppMaterials,
+                          DWORD* pNumMaterials, LPD3DXMESH* ppMesh) {
+    try {
+        return LoadMesh(pFilename, Options, pDevice, ppAdjacency, ppMaterials, pNumMaterials,
+                        ppMesh);
+    } catch (const std::exception&) {
+        return Fail(E_OUTOFMEMORY,
+                    std::string(pFilename != nullptr ? pFilename : "") + ": out of memory");
+    }
 }

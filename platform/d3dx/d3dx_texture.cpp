@@ -89,8 +89,11 @@ HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& imag
     return D3D_OK;
 }
 
-HRESULT D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
-                                   LPDIRECT3DTEXTURE8* ppTexture) {
+namespace {
+
+// The loader proper; D3DXCreateTextureFromFileA keeps allocation failures inside.
+HRESULT CreateTextureFromFile(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
+                              LPDIRECT3DTEXTURE8* ppTexture) {
     if (ppTexture != nullptr)
         *ppTexture = nullptr;
     if (pDevice == nullptr || pSrcFile == nullptr || ppTexture == nullptr)
@@ -113,4 +116,16 @@ HRESULT D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
                           std::to_string(image.levels.front().width) + "x" +
                           std::to_string(image.levels.front().height));
     return hr;
+}
+
+} // namespace
+
+HRESULT D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
+                                   LPDIRECT3DTEXTURE8* ppTexture) {
+    try {
+        return CreateTextureFromFile(pDevice, pSrcFile, ppTexture);
+    } catch (const std::exception&) {
+        Win32SetErrorText(std::string(pSrcFile != nullptr ? pSrcFile : "") + ": out of memory");
+        return E_OUTOFMEMORY;
+    }
 }

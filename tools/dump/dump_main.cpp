@@ -7,6 +7,7 @@
 #include "d3dx/d3dx_file.h"
 
 #include <cstring>
+#include <exception>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -24,10 +25,15 @@ int main(int argc, char** argv) {
             continue;
         }
         const bool isX = bytes.size() >= 4 && std::memcmp(bytes.data(), "xof ", 4) == 0;
-        const bool ok = isX ? DumpXFile(argv[i], bytes, stdout, stderr)
-                            : DumpImageFile(argv[i], bytes, stdout, stderr);
-        if (!ok)
+        try {
+            const bool ok = isX ? DumpXFile(argv[i], bytes, stdout, stderr)
+                                : DumpImageFile(argv[i], bytes, stdout, stderr);
+            if (!ok)
+                status = 1;
+        } catch (const std::exception&) {
+            std::fprintf(stderr, "%s: out of memory\n", argv[i]);
             status = 1;
+        }
     }
     return status;
 }
