@@ -1,0 +1,46 @@
+// The sound device and the table of the seven sounds: created together at start-up when
+// sound is enabled. A missing device leaves the game silent but running.
+#include "app/engine_state.h"
+#include "sound/sound.h"
+
+IDirectSound* SoundDevice = nullptr;
+SoundObject* SoundTable[SOUND_COUNT] = {};
+
+namespace {
+
+// Resource names in SoundId order.
+const char* const SOUND_NAMES[SOUND_COUNT] = {"DOGS", "BIRDS", "WIND", "DVERE",
+                                              "KOD",  "KOD2",  "BTN"};
+
+} // namespace
+
+HRESULT SoundInit(HWND window) {
+    if (engine.soundsEnabled == 0) {
+        return S_OK;
+    }
+    // Without a device SoundCreate yields null, so every entry stays silent.
+    SoundDeviceCreate(window);
+    for (int id = 0; id < SOUND_COUNT; ++id) {
+        SoundTable[id] = SoundCreate(SOUND_NAMES[id], 1);
+    }
+    return S_OK;
+}
+
+HRESULT SoundDeviceCreate(HWND window) {
+    if (FAILED(DirectSoundCreate(nullptr, &SoundDevice, nullptr))) {
+        SoundDevice = nullptr;
+        return E_FAIL;
+    }
+    if (FAILED(SoundDevice->SetCooperativeLevel(window, DSSCL_NORMAL))) {
+        SoundDeviceRelease();
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+void SoundDeviceRelease() {
+    if (SoundDevice != nullptr) {
+        SoundDevice->Release();
+        SoundDevice = nullptr;
+    }
+}
