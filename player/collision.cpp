@@ -27,36 +27,52 @@ template <typename Index> struct HullView {
     DWORD faceCount;
 
     // False when the face names a vertex outside the buffer; such a face is never solid.
-    bool Read(DWORD face, Triangle& out) const {
-        const DWORD i0 = indices[3 * face];
-        const DWORD i1 = indices[3 * face + 1];
-        const DWORD i2 = indices[3 * face + 2];
-        if (i0 >= vertexCount || i1 >= vertexCount || i2 >= vertexCount) {
-            return false;
+    bool Corners(DWORD face, DWORD (&corner)[3]) const {
+        corner[0] = indices[3 * face];
+        corner[1] = indices[3 * face + 1];
+        corner[2] = indices[3 * face + 2];
+        return corner[0] < vertexCount && corner[1] < vertexCount && corner[2] < vertexCount;
+    }
+
+    float Coordinate(DWORD vertex, int axis) const {
+        float value;
+        std::memcpy(&value, vertices + vertex * sizeof(HullVertex) + axis * sizeof(float),
+                    sizeof value);
+        return value;
+    }
+
+    // The face's bounding box widened by r must contain p: the cheap test that rejects nearly
+    // every face of the hull before any normal is computed. Taken one axis at a time, so most
+    // faces are rejected after reading one coordinate of each corner; the minimum and maximum
+    // keep the second operand on ties and unordered compares, as D3DXVec3Minimize and
+    // D3DXVec3Maximize do.
+    bool NearBox(const DWORD (&corner)[3], const Vec3& p, float r) const {
+        const float centre[3] = {p.x, p.y, p.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            const float a = Coordinate(corner[0], axis);
+            const float b = Coordinate(corner[1], axis);
+            const float c = Coordinate(corner[2], axis);
+            float lo = a < b ? a : b;
+            lo = lo < c ? lo : c;
+            float hi = a > b ? a : b;
+            hi = hi > c ? hi : c;
+            if (lo - r > centre[axis] || hi + r < centre[axis]) {
+                return false;
+            }
         }
-        std::memcpy(&out.a, vertices + i0 * sizeof(HullVertex), sizeof(Vec3));
-        std::memcpy(&out.b, vertices + i1 * sizeof(HullVertex), sizeof(Vec3));
-        std::memcpy(&out.c, vertices + i2 * sizeof(HullVertex), sizeof(Vec3));
         return true;
+    }
+
+    void Read(const DWORD (&corner)[3], Triangle& out) const {
+        std::memcpy(&out.a, vertices + corner[0] * sizeof(HullVertex), sizeof(Vec3));
+        std::memcpy(&out.b, vertices + corner[1] * sizeof(HullVertex), sizeof(Vec3));
+        std::memcpy(&out.c, vertices + corner[2] * sizeof(HullVertex), sizeof(Vec3));
     }
 };
 
 // The faces whose plane the sphere's centre ended in front of, in face order. Kept between
 // calls only to avoid an allocation per frame; it is cleared at the start of every call.
 std::vector<DWORD> touchedFaces;
-
-// The face's bounding box widened by r must contain p; the cheap test that rejects nearly
-// every face of the hull before any normal is computed.
-bool NearBox(const Triangle& f, const Vec3& p, float r) {
-    Vec3 lo;
-    Vec3 hi;
-    D3DXVec3Minimize(&lo, &f.a, &f.b);
-    D3DXVec3Minimize(&lo, &lo, &f.c);
-    D3DXVec3Maximize(&hi, &f.a, &f.b);
-    D3DXVec3Maximize(&hi, &hi, &f.c);
-    return !(lo.x - r > p.x || lo.y - r > p.y || lo.z - r > p.z || hi.x + r < p.x ||
-             hi.y + r < p.y || hi.z + r < p.z);
-}
 
 // Pass 1 for one face: pushes p out to r in front of the face when the contact point lies on
 // the triangle. Returns true when the centre ended in front of the plane (the face is touched).
@@ -158,18 +174,21 @@ Vec3 CollideHull(const HullView<Index>& hull, Vec3 from, Vec3 to, float r, Vec3&
     Vec3 p = to;
     touchedFaces.clear();
     Triangle f;
+    DWORD corner[3];
     for (DWORD face = 0; face < hull.faceCount; ++face) {
         // Skipping a face on the box before its plane tests gives the same result as after
         // them: every test only decides whether the face is skipped.
-        if (!hull.Read(face, f) || !NearBox(f, p, r)) {
+        if (!hull.Corners(face, corner) || !hull.NearBox(corner, p, r)) {
             continue;
         }
+        hull.Read(corner, f);
         if (CollideFace(f, from, r, p, best)) {
             touchedFaces.push_back(face);
         }
     }
     for (const DWORD face : touchedFaces) {
-        hull.Read(face, f);
+        hull.Corners(face, corner);
+        hull.Read(corner, f);
         CollideBorder(f, r, p, best);
     }
     return p;
