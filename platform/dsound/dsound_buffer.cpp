@@ -164,9 +164,10 @@ HRESULT DsoundBuffer::Play(DWORD, DWORD, DWORD dwFlags) {
         return DSERR_BUFFERLOST;
     }
     if (!playing) {
-        // A voice starts at its set level; only changes while it plays are ramped.
+        // A voice starts at its set level; only changes while it is heard are ramped.
         gainLeft = targetLeft;
         gainRight = targetRight;
+        unheard = true;
     }
     playing = true;
     looping = (dwFlags & DSBPLAY_LOOPING) != 0;
@@ -257,7 +258,7 @@ DsoundBuffer* DsoundBuffer::Duplicate() {
 void DsoundBuffer::UpdateGains() {
     targetLeft = DsoundSideGain(volume, pan, false);
     targetRight = DsoundSideGain(volume, pan, true);
-    if (!playing) {
+    if (!playing || unheard) {
         gainLeft = targetLeft;
         gainRight = targetRight;
     }
@@ -297,6 +298,7 @@ void DsoundBuffer::MixInto(float* out, int frames) {
     }
     gainLeft = targetLeft;
     gainRight = targetRight;
+    unheard = false;
 }
 
 void DsoundBuffer::MarkLost() {

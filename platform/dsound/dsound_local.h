@@ -87,7 +87,8 @@ class DsoundBuffer final : public IDirectSoundBuffer {
     // Voice state, guarded by the mixer's mutex.
     bool playing = false;
     bool looping = false;
-    size_t position = 0; // in converted frames
+    bool unheard = false; // started but not yet mixed: level changes apply at once
+    size_t position = 0;  // in converted frames
     LONG volume = 0;
     LONG pan = 0;
     float gainLeft = 1.0f; // applied at the start of the next mix

@@ -55,6 +55,18 @@ TEST_F(DsoundMixerTest, VolumeChangesWhilePlayingGlideInsteadOfStepping) {
     buffer->Release();
 }
 
+TEST_F(DsoundMixerTest, LevelSetRightAfterPlayHoldsFromTheFirstFrame) {
+    // A loop started at full level and muted before the mixer runs must not blip.
+    IDirectSoundBuffer* buffer = MakeMono16(std::vector<int16_t>(4000, 16384));
+    ASSERT_NE(buffer, nullptr);
+    buffer->Play(0, 0, DSBPLAY_LOOPING);
+    buffer->SetVolume(-2000); // 0.05
+    const std::vector<float> out = Render(8);
+    EXPECT_NEAR(out[0], 0.05f, 1e-6f);
+    EXPECT_NEAR(out[1], 0.05f, 1e-6f);
+    buffer->Release();
+}
+
 TEST_F(DsoundMixerTest, EightBitStereoKeepsItsSides) {
     // Unsigned 8-bit: 0xC0 is +0.5, 0x40 is -0.5.
     const unsigned char frames[] = {0xC0, 0x40, 0xC0, 0x40, 0xC0, 0x40, 0xC0, 0x40};
