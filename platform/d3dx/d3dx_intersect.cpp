@@ -1,39 +1,17 @@
 // D3DXIntersect: a ray against every face of a mesh. A face counts when the ray crosses it
 // from either side at a distance of 0 or more (in units of the direction vector); a ray in
 // the face's plane crosses nothing. Positions are read from the vertex buffer on every call,
-// since the engine rewrites vertices through Lock between casts.
+// since the engine rewrites vertices through Lock between casts; meshes of this layer keep a
+// face hierarchy that follows those rewrites, other meshes are tested face by face.
 #include "d3dx/d3dx8.h"
 
-#include <cmath>
+#include "d3dx/d3dx_intersect_cache.h"
+#include "d3dx/d3dx_local.h"
+
 #include <cstring>
 #include <vector>
 
 namespace {
-
-struct Hit {
-    DWORD face;
-    float u, v, dist;
-};
-
-struct Vec3d {
-    double x, y, z;
-};
-
-Vec3d Sub(const Vec3d& a, const Vec3d& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vec3d Cross(const Vec3d& a, const Vec3d& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Dot(const Vec3d& a, const Vec3d& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-double Length(const Vec3d& a) {
-    return std::sqrt(Dot(a, a));
-}
-
-// Relative size below which the ray counts as lying in the face's plane.
-constexpr double PARALLEL = 1e-10;
 
 class FaceReader {
   public:
@@ -50,10 +28,10 @@ class FaceReader {
         std::memcpy(&v, ib + 2 * static_cast<size_t>(i), 2);
         return v;
     }
-    Vec3d Position(DWORD vertex) const {
-        float p[3];
-        std::memcpy(p, vb + static_cast<size_t>(vertex) * step, 12);
-        return {p[0], p[1], p[2]};
+    RayVec3 Position(DWORD vertex) const {
+        RayVec3 p;
+        std::memcpy(&p, vb + static_cast<size_t>(vertex) * step, 12);
+        return p;
     }
 
   private:
@@ -85,43 +63,33 @@ HRESULT Intersect(LPD3DXBASEMESH pMesh, const D3DXVECTOR3* pRayPos, const D3DXVE
         pMesh->UnlockVertexBuffer();
         return D3DERR_INVALIDCALL;
     }
-    const FaceReader reader(vertices, stride, indices, (pMesh->GetOptions() & D3DXMESH_32BIT) != 0);
-    const Vec3d origin{pRayPos->x, pRayPos->y, pRayPos->z};
-    const Vec3d dir{pRayDir->x, pRayDir->y, pRayDir->z};
-    const double dirLength = Length(dir);
+    const RayVec3 origin{pRayPos->x, pRayPos->y, pRayPos->z};
+    const RayVec3 dir{pRayDir->x, pRayDir->y, pRayDir->z};
+    const float dirLengthSq = RayDot(dir, dir);
+    const bool wide = (pMesh->GetOptions() & D3DXMESH_32BIT) != 0;
 
-    std::vector<Hit> hits;
-    for (DWORD f = 0; f < faces && dirLength > 0; ++f) {
-        const DWORD i0 = reader.Index(3 * f), i1 = reader.Index(3 * f + 1),
-                    i2 = reader.Index(3 * f + 2);
-        if (i0 >= vertexCount || i1 >= vertexCount || i2 >= vertexCount)
-            continue;
-        const Vec3d v0 = reader.Position(i0);
-        const Vec3d e1 = Sub(reader.Position(i1), v0);
-        const Vec3d e2 = Sub(reader.Position(i2), v0);
-        const Vec3d p = Cross(dir, e2);
-        const double det = Dot(e1, p);
-        if (std::fabs(det) <= PARALLEL * Length(e1) * Length(e2) * dirLength)
-            continue;
-        const double inverse = 1.0 / det;
-        const Vec3d t = Sub(origin, v0);
-        const double u = Dot(t, p) * inverse;
-        if (u < 0.0 || u > 1.0)
-            continue;
-        const Vec3d q = Cross(t, e1);
-        const double v = Dot(dir, q) * inverse;
-        if (v < 0.0 || u + v > 1.0)
-            continue;
-        const double dist = Dot(e2, q) * inverse;
-        if (dist < 0.0)
-            continue;
-        hits.push_back({f, static_cast<float>(u), static_cast<float>(v), static_cast<float>(dist)});
+    std::vector<RayHit> hits;
+    if (D3DXIntersectCache* cache = D3DXFindIntersectCache(pMesh)) {
+        cache->Sync(vertices, stride, vertexCount, indices, wide, faces);
+        cache->Cast(origin, dir, hits);
+    } else {
+        const FaceReader reader(vertices, stride, indices, wide);
+        for (DWORD f = 0; f < faces && dirLengthSq > 0.0f; ++f) {
+            const DWORD i0 = reader.Index(3 * f), i1 = reader.Index(3 * f + 1),
+                        i2 = reader.Index(3 * f + 2);
+            if (i0 >= vertexCount || i1 >= vertexCount || i2 >= vertexCount)
+                continue;
+            float u, v, dist;
+            if (RayHitsTriangle(origin, dir, dirLengthSq, reader.Position(i0), reader.Position(i1),
+                                reader.Position(i2), u, v, dist))
+                hits.push_back({f, u, v, dist});
+        }
     }
     pMesh->UnlockIndexBuffer();
     pMesh->UnlockVertexBuffer();
 
-    const Hit* nearest = nullptr;
-    for (const Hit& hit : hits)
+    const RayHit* nearest = nullptr;
+    for (const RayHit& hit : hits)
         if (nearest == nullptr || hit.dist < nearest->dist)
             nearest = &hit;
     if (pHit != nullptr)

@@ -8,3 +8,8 @@
 // converted to 32-bit ARGB on the way.
 HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& image,
                                    LPDIRECT3DTEXTURE8* ppTexture);
+
+class D3DXIntersectCache;
+
+// The face hierarchy a mesh of this layer keeps for ray casts; null for any other mesh.
+D3DXIntersectCache* D3DXFindIntersectCache(ID3DXBaseMesh* mesh);

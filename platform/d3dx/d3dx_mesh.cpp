@@ -4,6 +4,9 @@
 // faces that carry one attribute, in face order.
 #include "d3dx/d3dx8.h"
 
+#include "d3dx/d3dx_intersect_cache.h"
+#include "d3dx/d3dx_local.h"
+
 #include <new>
 #include <vector>
 
@@ -106,6 +109,8 @@ class D3DXMeshImpl final : public ID3DXMesh {
         return D3D_OK;
     }
 
+    D3DXIntersectCache intersectCache;
+
   private:
     struct Range {
         DWORD attribute;
@@ -155,6 +160,11 @@ class D3DXMeshImpl final : public ID3DXMesh {
 };
 
 } // namespace
+
+D3DXIntersectCache* D3DXFindIntersectCache(ID3DXBaseMesh* mesh) {
+    auto* own = dynamic_cast<D3DXMeshImpl*>(mesh);
+    return own != nullptr ? &own->intersectCache : nullptr;
+}
 
 HRESULT D3DXCreateMeshFVF(DWORD NumFaces, DWORD NumVertices, DWORD Options, DWORD FVF,
                           LPDIRECT3DDEVICE8 pDevice, LPD3DXMESH* ppMesh) {

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -147,6 +149,101 @@ TEST(D3DXIntersect, SeesVerticesRewrittenBetweenCasts) {
                   &count);
     EXPECT_EQ(count, 1u);
     EXPECT_FLOAT_EQ(dist, 8.0f);
+    mesh->Release();
+}
+
+// Forwards to a mesh of the layer while hiding it, so the ray cast tests face by face.
+class ForeignMesh final : public ID3DXBaseMesh {
+  public:
+    explicit ForeignMesh(ID3DXBaseMesh* inner) : mesh(inner) {}
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+    HRESULT DrawSubset(DWORD a) override { return mesh->DrawSubset(a); }
+    DWORD GetNumFaces() override { return mesh->GetNumFaces(); }
+    DWORD GetNumVertices() override { return mesh->GetNumVertices(); }
+    DWORD GetFVF() override { return mesh->GetFVF(); }
+    DWORD GetOptions() override { return mesh->GetOptions(); }
+    HRESULT GetDevice(LPDIRECT3DDEVICE8* d) override { return mesh->GetDevice(d); }
+    HRESULT GetVertexBuffer(LPDIRECT3DVERTEXBUFFER8* vb) override {
+        return mesh->GetVertexBuffer(vb);
+    }
+    HRESULT GetIndexBuffer(LPDIRECT3DINDEXBUFFER8* ib) override { return mesh->GetIndexBuffer(ib); }
+    HRESULT LockVertexBuffer(DWORD f, BYTE** p) override { return mesh->LockVertexBuffer(f, p); }
+    HRESULT UnlockVertexBuffer() override { return mesh->UnlockVertexBuffer(); }
+    HRESULT LockIndexBuffer(DWORD f, BYTE** p) override { return mesh->LockIndexBuffer(f, p); }
+    HRESULT UnlockIndexBuffer() override { return mesh->UnlockIndexBuffer(); }
+
+  private:
+    ID3DXBaseMesh* mesh;
+};
+
+std::vector<D3DXINTERSECTINFO> AllHits(ID3DXBaseMesh* mesh, const D3DXVECTOR3& origin,
+                                       const D3DXVECTOR3& dir) {
+    LPD3DXBUFFER buffer = nullptr;
+    DWORD count = 0;
+    EXPECT_EQ(D3DXIntersect(mesh, &origin, &dir, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            &buffer, &count),
+              D3D_OK);
+    const auto* records = static_cast<const D3DXINTERSECTINFO*>(buffer->GetBufferPointer());
+    std::vector<D3DXINTERSECTINFO> hits(records, records + count);
+    buffer->Release();
+    return hits;
+}
+
+// The face hierarchy of the layer's meshes finds exactly what a face-by-face test finds,
+// before and after vertices move and indices change.
+TEST(D3DXIntersect, HierarchyAgreesWithTestingEveryFace) {
+    FakeDevice device;
+    LPD3DXMESH mesh = nullptr;
+    const std::string path = std::string(OVREL_CORPUS_DIR) + "/x/tiny.x";
+    ASSERT_EQ(D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, &device, nullptr, nullptr,
+                                nullptr, &mesh),
+              D3D_OK);
+    ForeignMesh foreign(mesh);
+    uint32_t seed = 7;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / 16777216.0f - 0.5f;
+    };
+    size_t total = 0;
+    for (int round = 0; round < 3; ++round) {
+        for (int ray = 0; ray < 150; ++ray) {
+            const D3DXVECTOR3 origin(next() * 400, next() * 200, next() * 500);
+            const D3DXVECTOR3 dir(next(), next(), next());
+            const std::vector<D3DXINTERSECTINFO> fast = AllHits(mesh, origin, dir);
+            const std::vector<D3DXINTERSECTINFO> slow = AllHits(&foreign, origin, dir);
+            ASSERT_EQ(fast.size(), slow.size()) << "round " << round << " ray " << ray;
+            for (size_t i = 0; i < fast.size(); ++i) {
+                EXPECT_EQ(fast[i].FaceIndex, slow[i].FaceIndex);
+                EXPECT_EQ(fast[i].Dist, slow[i].Dist);
+            }
+            total += fast.size();
+        }
+        BYTE* bytes = nullptr;
+        if (round == 0) {
+            // Move every vertex 30 units up.
+            mesh->LockVertexBuffer(0, &bytes);
+            const UINT stride = D3DXGetFVFVertexSize(mesh->GetFVF());
+            for (DWORD v = 0; v < mesh->GetNumVertices(); ++v) {
+                float y;
+                std::memcpy(&y, bytes + v * stride + 4, 4);
+                y += 30.0f;
+                std::memcpy(bytes + v * stride + 4, &y, 4);
+            }
+            mesh->UnlockVertexBuffer();
+        } else if (round == 1) {
+            // Reverse the face order.
+            mesh->LockIndexBuffer(0, &bytes);
+            const DWORD faces = mesh->GetNumFaces();
+            for (DWORD f = 0; f < faces / 2; ++f)
+                for (int k = 0; k < 3; ++k)
+                    std::swap(reinterpret_cast<uint16_t*>(bytes)[3 * f + k],
+                              reinterpret_cast<uint16_t*>(bytes)[3 * (faces - 1 - f) + k]);
+            mesh->UnlockIndexBuffer();
+        }
+    }
+    EXPECT_GT(total, 100u); // the rays do cross the model
     mesh->Release();
 }
 
