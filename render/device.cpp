@@ -3,6 +3,7 @@
 
 #include "app/engine_state.h"
 #include "player/player_state.h"
+#include "sound/sound.h"
 #include "world/animated_objects.h"
 #include "world/world_models.h"
 
@@ -131,6 +132,13 @@ HRESULT SetUpDeviceObjects() {
 }
 
 void ReleaseAll() {
+    if (engine.soundsEnabled != 0) {
+        for (SoundObject*& sound : SoundTable) {
+            SoundDestroy(sound);
+            sound = nullptr;
+        }
+        SoundDeviceRelease();
+    }
     for (IDirect3DTexture8*& texture : engine.spriteTextures)
         ReleaseObject(texture);
     for (IDirect3DTexture8*& texture : engine.menuTextures)
