@@ -1,11 +1,15 @@
 // The bot: plays the game from the title screen to the end screen through the message path
-// only (keys, cursor positions, left clicks), planning its walks on a graph made from the
-// collision hull and operating the switches and doors the link rules require.
+// only (keys, cursor positions, left clicks). It plans its walks on a graph made from the
+// collision hull, operates the switches the link rules require before their doors, opens the
+// doors on its way, uses the drain when nothing else is left to try, and takes each
+// collectible from a place within reach where it is in sight.
 #pragma once
 
+#include "tools/runner/bot/hull_geometry.h"
 #include "tools/runner/bot/walk_graph.h"
 #include "tools/runner/runner_session.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,9 +19,51 @@ class Bot {
     bool Prepare(std::string& error);
     // Decides the input for the next frame from what the game shows now.
     void NextFrame(long frame, FrameInput& input);
-    // What the bot did: collectibles taken, objects operated, frames per phase.
+    // What the bot did: collectibles taken, objects operated, where it gave up.
     std::string Report() const;
 
   private:
+    enum class TaskKind { None, Collect, Operate };
+    struct Task {
+        TaskKind kind = TaskKind::None;
+        int target = -1;       // collectible or object index
+        int spot = -1;         // the node to stand on
+        Vec3 aimPoint;         // what to look at from there
+        std::vector<int> path; // nodes from where the walk began to the spot
+        size_t reached = 0;    // index in path of the node last passed
+        float bestDistance = 1e30f;
+        long lastProgressFrame = 0;
+        long clickedFrame = -1;
+    };
+
+    void PlayInGame(long frame, FrameInput& input);
+    bool ChooseTask(long frame);
+    bool PlanCollect(int collectible, const std::vector<float>& distance,
+                     const std::vector<int>& previous);
+    bool PlanOperate(int object, const std::vector<float>& distance,
+                     const std::vector<int>& previous);
+    void MarkBlockedNodes();
+    void SearchFromPlayer(bool throughDoors, std::vector<float>& distance,
+                          std::vector<int>& previous);
+    bool DoorOpenable(int object) const;
+    bool TaskDoneNow() const;
+    bool CanClickNow() const;
+    void Steer(long frame, FrameInput& input);
+    void Aim(Vec3 lookAt, float walkPitch, bool level, FrameInput& input);
+    void HoldKeys(bool up, bool down, bool right, bool left, FrameInput& input);
+    void GiveUpOnTask(long frame, const char* why);
+    void Log(long frame, const std::string& line);
+
+    HullGeometry hull;
     WalkGraph graph;
+    std::vector<int> blockedBy; // per node: the object box it touches now, or -1
+    Task task;
+    bool keys[4] = {}; // Up, Down, Right, Left held
+    long waitUntil = 0;
+    std::set<std::pair<int, int>> badSpots; // (target key, node) pairs that failed
+    std::vector<int> failures;              // per target key, how often it failed
+    std::vector<long> restingUntil;         // per target key, no new attempt before
+    std::vector<std::string> log;
+    bool drainUsed = false;
+    long lastPlanFrame = -1;
 };
