@@ -3,6 +3,7 @@
 #include "dsound_test_util.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -250,8 +251,9 @@ TEST(DsoundDevice, OnlyTheDefaultDeviceWithoutAggregation) {
 }
 
 TEST(DsoundDevice, OpensTheDummyAudioDriverAndMixesOnItsThread) {
-    // The tests run with SDL's dummy audio driver, whose callback runs on its own thread:
+    // SDL's dummy audio driver runs its callback on its own thread, like a real one:
     // a one-shot must finish by itself while the game thread does nothing.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
     IDirectSound* device = nullptr;
     ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
     ASSERT_EQ(device->SetCooperativeLevel(reinterpret_cast<HWND>(1), DSSCL_NORMAL), DS_OK);
