@@ -69,8 +69,10 @@ HRESULT Intersect(LPD3DXBASEMESH pMesh, const D3DXVECTOR3* pRayPos, const D3DXVE
     const bool wide = (pMesh->GetOptions() & D3DXMESH_32BIT) != 0;
 
     std::vector<RayHit> hits;
-    if (D3DXIntersectCache* cache = D3DXFindIntersectCache(pMesh)) {
-        cache->Sync(vertices, stride, vertexCount, indices, wide, faces);
+    bool mayHaveChanged = true;
+    if (D3DXIntersectCache* cache = D3DXFindIntersectCache(pMesh, mayHaveChanged)) {
+        if (mayHaveChanged)
+            cache->Sync(vertices, stride, vertexCount, indices, wide, faces);
         cache->Cast(origin, dir, hits);
     } else {
         const FaceReader reader(vertices, stride, indices, wide);

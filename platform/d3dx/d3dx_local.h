@@ -11,5 +11,6 @@ HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& imag
 
 class D3DXIntersectCache;
 
-// The face hierarchy a mesh of this layer keeps for ray casts; null for any other mesh.
-D3DXIntersectCache* D3DXFindIntersectCache(ID3DXBaseMesh* mesh);
+// The face hierarchy a mesh of this layer keeps for ray casts, null for any other mesh;
+// mayHaveChanged tells whether the buffers may differ from what the hierarchy last saw.
+D3DXIntersectCache* D3DXFindIntersectCache(ID3DXBaseMesh* mesh, bool& mayHaveChanged);

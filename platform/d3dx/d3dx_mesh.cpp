@@ -81,6 +81,7 @@ class D3DXMeshImpl final : public ID3DXMesh {
             return D3DERR_INVALIDCALL;
         vertexBuffer->AddRef();
         *ppVB = vertexBuffer;
+        geometryMayChange = true;
         return D3D_OK;
     }
     HRESULT GetIndexBuffer(LPDIRECT3DINDEXBUFFER8* ppIB) override {
@@ -88,13 +89,18 @@ class D3DXMeshImpl final : public ID3DXMesh {
             return D3DERR_INVALIDCALL;
         indexBuffer->AddRef();
         *ppIB = indexBuffer;
+        geometryMayChange = true;
         return D3D_OK;
     }
     HRESULT LockVertexBuffer(DWORD Flags, BYTE** ppData) override {
+        if (!(Flags & D3DLOCK_READONLY))
+            geometryMayChange = true;
         return vertexBuffer->Lock(0, 0, ppData, Flags);
     }
     HRESULT UnlockVertexBuffer() override { return vertexBuffer->Unlock(); }
     HRESULT LockIndexBuffer(DWORD Flags, BYTE** ppData) override {
+        if (!(Flags & D3DLOCK_READONLY))
+            geometryMayChange = true;
         return indexBuffer->Lock(0, 0, ppData, Flags);
     }
     HRESULT UnlockIndexBuffer() override { return indexBuffer->Unlock(); }
@@ -107,6 +113,18 @@ class D3DXMeshImpl final : public ID3DXMesh {
     HRESULT UnlockAttributeBuffer() override {
         rangesDirty = true;
         return D3D_OK;
+    }
+
+    // Whether the buffers may hold other positions or indices than the ray-cast hierarchy
+    // last saw. Writing needs a pointer to a buffer: one from this mesh's Lock or Get
+    // methods, which set the flag, or one held from earlier, which shows as a reference
+    // beyond the mesh's own. Only with neither can the comparison be skipped.
+    bool GeometryMayHaveChanged() {
+        const bool shared = Shared(vertexBuffer) || Shared(indexBuffer);
+        const bool changed = geometryMayChange || shared;
+        // While others hold a buffer they may write after this check, so it stays set.
+        geometryMayChange = shared;
+        return changed;
     }
 
     D3DXIntersectCache intersectCache;
@@ -124,6 +142,12 @@ class D3DXMeshImpl final : public ID3DXMesh {
         if (vertexBuffer != nullptr)
             vertexBuffer->Release();
         device->Release();
+    }
+
+    static bool Shared(IUnknown* buffer) {
+        const ULONG count = buffer->AddRef();
+        buffer->Release();
+        return count > 2;
     }
 
     static D3DPOOL PoolFor(bool systemMemory, bool managed) {
@@ -154,6 +178,7 @@ class D3DXMeshImpl final : public ID3DXMesh {
     std::vector<DWORD> attributes;
     std::vector<Range> ranges;
     bool rangesDirty = true;
+    bool geometryMayChange = true;
     IDirect3DVertexBuffer8* vertexBuffer = nullptr;
     IDirect3DIndexBuffer8* indexBuffer = nullptr;
     ULONG references = 1;
@@ -161,9 +186,12 @@ class D3DXMeshImpl final : public ID3DXMesh {
 
 } // namespace
 
-D3DXIntersectCache* D3DXFindIntersectCache(ID3DXBaseMesh* mesh) {
+D3DXIntersectCache* D3DXFindIntersectCache(ID3DXBaseMesh* mesh, bool& mayHaveChanged) {
     auto* own = dynamic_cast<D3DXMeshImpl*>(mesh);
-    return own != nullptr ? &own->intersectCache : nullptr;
+    if (own == nullptr)
+        return nullptr;
+    mayHaveChanged = own->GeometryMayHaveChanged();
+    return &own->intersectCache;
 }
 
 HRESULT D3DXCreateMeshFVF(DWORD NumFaces, DWORD NumVertices, DWORD Options, DWORD FVF,

@@ -149,6 +149,23 @@ TEST(D3DXIntersect, SeesVerticesRewrittenBetweenCasts) {
                   &count);
     EXPECT_EQ(count, 1u);
     EXPECT_FLOAT_EQ(dist, 8.0f);
+
+    // A buffer pointer held across casts: writes through it show, also after its release.
+    mesh->GetVertexBuffer(&vb);
+    D3DXIntersect(mesh, &origin, &direction, nullptr, nullptr, nullptr, nullptr, &dist, nullptr,
+                  &count);
+    EXPECT_FLOAT_EQ(dist, 8.0f);
+    for (const float depth : {3.0f, 6.0f}) {
+        vb->Lock(0, 0, &vertices, 0);
+        for (int k = 0; k < 3; ++k)
+            std::memcpy(vertices + 24 * k + 8, &depth, 4);
+        vb->Unlock();
+        if (depth == 6.0f)
+            vb->Release();
+        D3DXIntersect(mesh, &origin, &direction, nullptr, nullptr, nullptr, nullptr, &dist, nullptr,
+                      &count);
+        EXPECT_FLOAT_EQ(dist, depth);
+    }
     mesh->Release();
 }
 
