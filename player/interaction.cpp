@@ -71,7 +71,7 @@ uint8_t Inverted(uint8_t value) {
 int64_t PickFace(ID3DXMesh* mesh, Vec3 eye, Vec3 d) {
     float nearest = 2.0f * RAY_BACK_OFFSET;
     int64_t face = -1;
-    for (const RayHit& hit : CastRayFromBehind(mesh, eye, d)) {
+    for (const LevelRayHit& hit : CastRayFromBehind(mesh, eye, d)) {
         if (hit.distance > RAY_BACK_OFFSET && hit.distance < nearest) {
             nearest = hit.distance;
             face = hit.face;
@@ -199,7 +199,7 @@ void CollectibleClick(Vec3 eye, Vec3 direction) {
 }
 
 bool LineOfSightClear(Vec3 eye, Vec3 d, float distance) {
-    for (const RayHit& hit : CastRayFromBehind(levelModels[LEVEL_MODEL].mesh, eye, d)) {
+    for (const LevelRayHit& hit : CastRayFromBehind(levelModels[LEVEL_MODEL].mesh, eye, d)) {
         if (hit.distance > RAY_BACK_OFFSET && hit.distance - RAY_BACK_OFFSET < distance) {
             return false;
         }

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
-std::vector<RayHit> CastRayFromBehind(ID3DXMesh* mesh, Vec3 eye, Vec3 d) {
-    std::vector<RayHit> hits;
+std::vector<LevelRayHit> CastRayFromBehind(ID3DXMesh* mesh, Vec3 eye, Vec3 d) {
+    std::vector<LevelRayHit> hits;
     if (mesh == nullptr) {
         return hits;
     }
@@ -31,7 +31,7 @@ std::vector<RayHit> CastRayFromBehind(ID3DXMesh* mesh, Vec3 eye, Vec3 d) {
         for (DWORD i = 0; i < count; ++i) {
             D3DXINTERSECTINFO info;
             std::memcpy(&info, records + i * sizeof info, sizeof info);
-            hits.push_back(RayHit{info.FaceIndex, info.Dist});
+            hits.push_back(LevelRayHit{info.FaceIndex, info.Dist});
         }
         hitBuffer->Release();
         hitBuffer = nullptr;

@@ -11,7 +11,7 @@
 constexpr float RAY_BACK_OFFSET = 100.0f;
 
 // One hit of a cast: the face and its distance from the cast's origin.
-struct RayHit {
+struct LevelRayHit {
     DWORD face;
     float distance;
 };
@@ -19,4 +19,4 @@ struct RayHit {
 // Casts from eye - 100 d along d against mesh and returns every hit in the order the ray test
 // reports them. A failing ray test shows "Err: D3DXIntersect" and yields no hits; a null mesh
 // yields no hits.
-std::vector<RayHit> CastRayFromBehind(ID3DXMesh* mesh, Vec3 eye, Vec3 d);
+std::vector<LevelRayHit> CastRayFromBehind(ID3DXMesh* mesh, Vec3 eye, Vec3 d);
