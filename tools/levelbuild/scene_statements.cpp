@@ -12,6 +12,7 @@ namespace levelbuild {
 namespace {
 
 const Vec3 UP{0, 1, 0};
+const float HULL_OPENING_MARGIN = 0.1f;
 
 [[noreturn]] void Fail(const Statement& s, const std::string& what) {
     throw std::runtime_error("line " + std::to_string(s.line) + " (" + s.keyword + "): " + what);
@@ -68,6 +69,27 @@ Hole ObjectHole(const Statement& s, int object, Vec3 origin, Vec3 axis, Vec3 nor
     return h;
 }
 
+// Openings that overlap along the wall (a double door) become one opening.
+std::vector<Hole> MergeHoles(std::vector<Hole> holes) {
+    bool merged = true;
+    while (merged) {
+        merged = false;
+        for (size_t i = 0; i < holes.size() && !merged; ++i) {
+            for (size_t j = i + 1; j < holes.size() && !merged; ++j) {
+                Hole& a = holes[i];
+                const Hole& b = holes[j];
+                if (a.s0 < b.s1 && b.s0 < a.s1 && a.t0 < b.t1 && b.t0 < a.t1) {
+                    a = {std::min(a.s0, b.s0), std::max(a.s1, b.s1), std::min(a.t0, b.t0),
+                         std::max(a.t1, b.t1)};
+                    holes.erase(holes.begin() + static_cast<long>(j));
+                    merged = true;
+                }
+            }
+        }
+    }
+    return holes;
+}
+
 void Wall(LevelScene& scene, const Statement& s) {
     int matA = MaterialOf(scene, s, s.Name(0));
     int matB = MaterialOf(scene, s, s.Name(1));
@@ -94,6 +116,7 @@ void Wall(LevelScene& scene, const Statement& s) {
     for (Hole& hole : holes) {
         hole.t1 = std::min(hole.t1, h);
     }
+    holes = MergeHoles(holes);
     float sc = Scale(scene, matA), scB = Scale(scene, matB);
     Vec3 originA = start + nA * (thick / 2), originB = start - nA * (thick / 2);
     size_t first = scene.level.triangles.size();
@@ -130,6 +153,13 @@ void Wall(LevelScene& scene, const Statement& s) {
         return;
     }
     // Hull: solid pieces between openings at full height, lintels above and sills below.
+    // The hull's openings are wider than the visible ones, so that a door leaf standing open
+    // at the hinge still leaves the walking sphere room to pass; a closed door's hull box
+    // still shuts the gap.
+    for (Hole& hole : holes) {
+        hole.s0 = std::max(0.0f, hole.s0 - HULL_OPENING_MARGIN);
+        hole.s1 = std::min(len, hole.s1 + HULL_OPENING_MARGIN);
+    }
     std::vector<std::pair<float, float>> spans;
     for (const Hole& hole : holes) {
         spans.push_back({hole.s0, hole.s1});
