@@ -99,7 +99,7 @@ Signal MakeDogs(double rate, size_t size) {
     Reverb yard(rate, 0.6f, 0.45f);
     ProcessPeriodic(loop,
                     [&](float x, size_t) { return yard.Process(far2.Process(far1.Process(x))); });
-    Normalise(loop, 0.5f);
+    Normalise(loop, 0.8f);
     return loop;
 }
 
@@ -162,7 +162,7 @@ Signal MakeBirds(double rate, size_t size) {
     air.SetLowpass(rate, 8000, 0.7);
     Reverb trees(rate, 0.5f, 0.25f);
     ProcessPeriodic(loop, [&](float x, size_t) { return trees.Process(air.Process(x)); });
-    Normalise(loop, 0.45f);
+    Normalise(loop, 0.75f);
     return loop;
 }
 
@@ -187,6 +187,6 @@ Signal MakeWind(double rate, size_t size) {
             0.55 + 0.3 * std::sin(2 * PI * u) + 0.15 * std::sin(2 * PI * 3 * u + 1.1);
         return static_cast<float>(gust) * (howl.Process(x) + 0.8f * rumble.Process(x));
     });
-    Normalise(loop, 0.45f);
+    Normalise(loop, 0.7f);
     return loop;
 }

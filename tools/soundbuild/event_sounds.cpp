@@ -64,7 +64,7 @@ Signal MakeDoor(double rate, size_t size) {
         out[i] = static_cast<float>(thump + wood + latch) + 0.6f * hit;
     }
     FadeEdges(out, 16, 300);
-    Normalise(out, 0.8f);
+    Normalise(out, 0.9f);
     return out;
 }
 
@@ -77,7 +77,7 @@ Signal MakeCodeTone(double rate, size_t size) {
     const Partial partials[] = {{1, 1.0}, {2, 0.25}, {3, 0.08}};
     Signal out = Notes(rate, size, notes, 3, partials, 3);
     FadeEdges(out, 8, static_cast<size_t>(0.02 * rate));
-    Normalise(out, 0.6f);
+    Normalise(out, 0.7f);
     return out;
 }
 
@@ -88,7 +88,7 @@ Signal MakeOffTone(double rate, size_t size) {
     const Partial partials[] = {{1, 1.0}, {3, 0.3}, {5, 0.1}};
     Signal out = Notes(rate, size, notes, 2, partials, 3);
     FadeEdges(out, 8, static_cast<size_t>(0.008 * rate));
-    Normalise(out, 0.55f);
+    Normalise(out, 0.7f);
     return out;
 }
 
@@ -105,6 +105,6 @@ Signal MakeButton(double rate, size_t size) {
         out[i] = 0.8f * tick + static_cast<float>(body);
     }
     FadeEdges(out, 8, 200);
-    Normalise(out, 0.7f);
+    Normalise(out, 0.8f);
     return out;
 }
