@@ -173,8 +173,10 @@ Signal MakeWind(double rate, size_t size) {
         x = noise.Next();
     }
     const double n = static_cast<double>(size);
-    Biquad howl, rumble;
+    Biquad howl, rumble, soften;
     rumble.SetLowpass(rate, 180, 0.7);
+    // A band-pass alone leaves a hiss above the howl; wind through a yard is duller.
+    soften.SetLowpass(rate, 1500, 0.7);
     ProcessPeriodic(loop, [&](float x, size_t i) {
         const double u = static_cast<double>(i) / n;
         // Whole cycles per loop keep the sweep and the gusts periodic.
@@ -185,7 +187,8 @@ Signal MakeWind(double rate, size_t size) {
         }
         const double gust =
             0.55 + 0.3 * std::sin(2 * PI * u) + 0.15 * std::sin(2 * PI * 3 * u + 1.1);
-        return static_cast<float>(gust) * (howl.Process(x) + 0.8f * rumble.Process(x));
+        return static_cast<float>(gust) *
+               (soften.Process(howl.Process(x)) + 0.8f * rumble.Process(x));
     });
     Normalise(loop, 0.7f);
     return loop;
