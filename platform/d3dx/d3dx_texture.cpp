@@ -2,8 +2,8 @@
 // with a full mip chain. The file's format is kept when the device takes it, otherwise the
 // texture is 32-bit (A8R8G8B8 when the format carried alpha, X8R8G8B8 when not). Levels the
 // file carries are copied as they are; the missing ones are built by averaging 2x2 texels of
-// the level above. A DXT file without its whole chain becomes 32-bit, since its smaller
-// levels cannot be built in the compressed format.
+// the level above and packed in the texture's format (DXT1, DXT3 and DXT5 included; DXT2
+// and DXT4 files without their whole chain become 32-bit).
 #include "d3dx/d3dx8.h"
 
 #include "d3dx/d3dx_file.h"
@@ -52,7 +52,9 @@ HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& imag
     const D3DFORMAT wide = (FormatHasAlpha(image.format) || image.format == D3DFMT_DXT1)
                                ? D3DFMT_A8R8G8B8
                                : D3DFMT_X8R8G8B8;
-    if (IsBlockFormat(image.format) && image.levels.size() < levelCount)
+    const bool encodable =
+        image.format == D3DFMT_DXT1 || image.format == D3DFMT_DXT3 || image.format == D3DFMT_DXT5;
+    if (IsBlockFormat(image.format) && !encodable && image.levels.size() < levelCount)
         ConvertLevels(image, wide);
 
     IDirect3DTexture8* texture = nullptr;
@@ -76,6 +78,9 @@ HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& imag
             ImageLevel packed;
             if (image.format == D3DFMT_A8R8G8B8 || image.format == D3DFMT_X8R8G8B8)
                 ok = CopyLevel(texture, i, image.format, argb);
+            else if (IsBlockFormat(image.format))
+                ok = EncodeBlocks(image.format, argb, packed) &&
+                     CopyLevel(texture, i, image.format, packed);
             else
                 ok = ConvertFromArgb(image.format, argb, packed) &&
                      CopyLevel(texture, i, image.format, packed);

@@ -1,6 +1,6 @@
 // What the texture loader needs to know about Direct3D 8 pixel formats: sizes, whether they
 // carry alpha, and conversion of whole levels to and from 32-bit ARGB, including the DXT
-// block formats (decoding only).
+// block formats.
 #pragma once
 
 #include "d3dx/image_decoded.h"
@@ -28,6 +28,9 @@ ImageLevel ConvertToArgb(D3DFORMAT format, const ImageLevel& level);
 
 // Packs 32-bit ARGB pixels into an uncompressed format; false for block formats.
 bool ConvertFromArgb(D3DFORMAT format, const ImageLevel& argb, ImageLevel& out);
+
+// Packs 32-bit ARGB pixels into DXT1, DXT3 or DXT5 blocks; false for other formats.
+bool EncodeBlocks(D3DFORMAT format, const ImageLevel& argb, ImageLevel& out);
 
 // The next smaller mip level of a 32-bit ARGB level: each texel the average of the 2x2 (or
 // 2x1, 1x2) texels it covers, rounded to nearest.

@@ -83,9 +83,21 @@ TEST(D3DXTexture, DdsKeepsItsFormatAndItsOwnLevels) {
     texture->Release();
 }
 
+TEST(D3DXTexture, CompressedFilesWithoutMipsStayCompressed) {
+    FakeDevice device;
+    FakeTexture* texture = Load(device, CorpusPath("dds/brass.dds"));
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->format, D3DFMT_DXT1);
+    ASSERT_EQ(texture->GetLevelCount(), 5u);
+    EXPECT_EQ(texture->levels[1].size(), 32u); // 8x8: four blocks
+    EXPECT_EQ(texture->levels[4].size(), 8u);  // 1x1: one block
+    texture->Release();
+}
+
 TEST(D3DXTexture, FallsBackToThirtyTwoBitsWhereTheFormatCannotBeKept) {
     FakeDevice device;
-    // A DXT1 file without mips: its chain cannot be built compressed.
+    // A device without DXT textures gets the decoded texels; DXT1 may be transparent.
+    device.refusedFormats = {D3DFMT_DXT1};
     FakeTexture* texture = Load(device, CorpusPath("dds/brass.dds"));
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(texture->format, D3DFMT_A8R8G8B8);
