@@ -3,6 +3,7 @@
 #include "d3d8/d3d8_local.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -184,6 +185,8 @@ HRESULT D3D8Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, GLuint vert
     } else {
         glDrawArrays(mode, static_cast<GLint>(firstVertex), count);
     }
+    // Every state this layer translates must be one OpenGL accepts.
+    assert(glGetError() == GL_NO_ERROR);
     return D3D_OK;
 }
 
@@ -480,5 +483,6 @@ HRESULT D3D8Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCO
         glScissor(left, top, right - left, bottom - top);
         glClear(mask);
     }
+    assert(glGetError() == GL_NO_ERROR);
     return D3D_OK;
 }
