@@ -90,6 +90,43 @@ std::vector<Hole> MergeHoles(std::vector<Hole> holes) {
     return holes;
 }
 
+// Windows (openings above the floor) get a frame and a pane of glass on both faces in the
+// detail model, which no ray or sphere touches.
+void WindowPanes(LevelScene& scene, const std::vector<Hole>& holes, Vec3 start, Vec3 d, Vec3 nA,
+                 float thick) {
+    auto glass = scene.materialIds.find("glass");
+    auto frame = scene.materialIds.find("darkwood");
+    if (glass == scene.materialIds.end() || frame == scene.materialIds.end()) {
+        return;
+    }
+    const float f = 0.05f;
+    for (const Hole& h : holes) {
+        if (h.t0 < 0.2f) {
+            continue;
+        }
+        Vec3 a = start + d * h.s0 + UP * h.t0, b = start + d * h.s1 + UP * h.t0;
+        Vec3 up = UP * (h.t1 - h.t0);
+        Vec3 p[4] = {a, a + up, b + up, b};
+        float uv[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+        AddQuad(scene.detail, p, uv, glass->second);
+        Vec3 q[4] = {b, b + up, a + up, a};
+        float uvq[4][2] = {{1, 1}, {1, 0}, {0, 0}, {0, 1}};
+        AddQuad(scene.detail, q, uvq, glass->second);
+        // Frame: sill, head and jambs, a little proud of the pane.
+        float sc = scene.texScales[frame->second];
+        Vec3 across = nA * (thick * 0.5f);
+        Vec3 back = nA * (-thick * 0.25f);
+        float w = h.s1 - h.s0, ht = h.t1 - h.t0;
+        EmitOrientedBox(scene.detail, a + back, d * w, UP * f, across, frame->second, sc);
+        EmitOrientedBox(scene.detail, a + back + UP * (ht - f), d * w, UP * f, across,
+                        frame->second, sc);
+        EmitOrientedBox(scene.detail, a + back, d * f, up, across, frame->second, sc);
+        EmitOrientedBox(scene.detail, b + back - d * f, d * f, up, across, frame->second, sc);
+        EmitOrientedBox(scene.detail, a + back + d * (w / 2 - f / 2), d * f, up, across,
+                        frame->second, sc);
+    }
+}
+
 void Wall(LevelScene& scene, const Statement& s) {
     int matA = MaterialOf(scene, s, s.Name(0));
     int matB = MaterialOf(scene, s, s.Name(1));
@@ -149,6 +186,9 @@ void Wall(LevelScene& scene, const Statement& s) {
                  scene.cell, sc);
     }
     MarkShadowed(scene, first);
+    if (!s.Has("noglass")) {
+        WindowPanes(scene, holes, start, d, nA, thick);
+    }
     if (s.Has("nohull")) {
         return;
     }
@@ -540,13 +580,14 @@ void Fence(LevelScene& scene, const Statement& s, const std::string& material, f
            bool hullDefault) {
     int mat = MaterialOf(scene, s, material);
     float x0 = s.Num(0), z0 = s.Num(1), x1 = s.Num(2), z1 = s.Num(3), y = s.Num(4), h = s.Num(5);
-    Vec3 a{x0, y, z0}, b{x1, y, z1};
+    float yEnd = s.args.size() > 6 && s.args[6] != "nohull" ? s.Num(6) : y;
+    Vec3 a{x0, y, z0}, b{x1, yEnd, z1};
     float len = Length(b - a);
     Vec3 p[4] = {a, a + UP * h, b + UP * h, b};
     float u1 = std::max(1.0f, std::round(len * uPerMetre));
     float uv[4][2] = {{0, 1}, {0, 0}, {u1, 0}, {u1, 1}};
     AddQuad(scene.cutout, p, uv, mat);
-    if (hullDefault && !s.Has("nohull")) {
+    if (hullDefault && !s.Has("nohull") && yEnd == y) {
         Vec3 d = Normalize(b - a);
         Vec3 n{d.z, 0, -d.x};
         EmitHullBox(scene.hull, a - n * 0.05f, b - a, UP * std::max(h, 1.0f), n * 0.1f);

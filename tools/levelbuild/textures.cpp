@@ -202,16 +202,27 @@ Rgb Roof(int x, int y, int s, float& a) {
 Rgb Water(int x, int y, int s, float& a) {
     float n = Fbm(x, y, s, 4, 5, 111);
     float r = Fbm(x, y, s, 16, 2, 112);
-    a = 0.62f;
-    return Mix({0.1f, 0.35f, 0.5f}, {0.45f, 0.75f, 0.85f}, n * 0.7f + r * 0.3f);
+    // Bright ripple crests over a deep teal body.
+    float crest = std::clamp((r - 0.62f) * 6.0f, 0.0f, 1.0f);
+    a = 0.72f + 0.2f * crest;
+    Rgb body = Mix({0.04f, 0.25f, 0.35f}, {0.12f, 0.45f, 0.55f}, n);
+    return Mix(body, {0.85f, 0.95f, 1.0f}, crest * 0.8f);
 }
 
 Rgb PoolTiles(int x, int y, int s, float& a) {
     a = 1;
     int t = s / 8;
     bool grout = (x % t) < 1 || (y % t) < 1;
-    float n = Rand01(x / t, y / t, 121) * 0.15f;
-    return grout ? Rgb{0.85f, 0.9f, 0.9f} : Rgb{0.2f + n, 0.55f + n, 0.7f + n};
+    float n = Rand01(x / t, y / t, 121) * 0.08f;
+    return grout ? Rgb{0.55f, 0.62f, 0.64f} : Rgb{0.78f + n, 0.9f + n * 0.5f, 0.93f};
+}
+
+Rgb Glass(int x, int y, int s, float& a) {
+    // Pale, mostly clear pane with a few diagonal reflections.
+    float streak = std::fabs(std::sin((x + y) * 0.09f)) > 0.985f ? 1.0f : 0.0f;
+    float n = Fbm(x, y, s, 2, 3, 125);
+    a = 0.22f + 0.25f * streak + 0.08f * n;
+    return Mix({0.7f, 0.82f, 0.88f}, {1, 1, 1}, streak);
 }
 
 Rgb Leaves(int x, int y, int s, float& a) {
@@ -345,37 +356,17 @@ struct Entry {
 };
 
 const Entry TEXTURES[] = {
-    {"brick", Brick, 256},
-    {"plaster", Plaster, 128},
-    {"render", Render, 128},
-    {"wood", Wood, 256},
-    {"darkwood", DarkWood, 128},
-    {"door", Door, 128},
-    {"stone", Stone, 128},
-    {"tiles", Tiles, 128},
-    {"kitchentiles", KitchenTiles, 128},
-    {"grass", Grass, 256},
-    {"gravel", Gravel, 128},
-    {"pebble", Pebble, 64},
-    {"concrete", Concrete, 128},
-    {"metal", Metal, 64},
-    {"fabric", Fabric, 64},
-    {"roof", Roof, 128},
-    {"water", Water, 128},
-    {"pooltiles", PoolTiles, 128},
-    {"leaves", Leaves, 128},
-    {"hedge", Hedge, 128},
-    {"railing", Railing, 64},
-    {"bark", Bark, 64},
-    {"skyside", SkySide, 256},
-    {"skytop", SkyTop, 256},
-    {"skybottom", SkyBottom, 64},
-    {"shadow", ShadowBlob, 64},
-    {"lampshade", LampShade, 32},
-    {"switch", Switch, 32},
-    {"gem", Gem, 32},
-    {"books", Books, 128},
-    {"painting", Painting, 128},
+    {"brick", Brick, 256},        {"plaster", Plaster, 128},    {"render", Render, 128},
+    {"wood", Wood, 256},          {"darkwood", DarkWood, 128},  {"door", Door, 128},
+    {"stone", Stone, 128},        {"tiles", Tiles, 128},        {"kitchentiles", KitchenTiles, 128},
+    {"grass", Grass, 256},        {"gravel", Gravel, 128},      {"pebble", Pebble, 64},
+    {"concrete", Concrete, 128},  {"metal", Metal, 64},         {"fabric", Fabric, 64},
+    {"roof", Roof, 128},          {"water", Water, 128},        {"pooltiles", PoolTiles, 128},
+    {"leaves", Leaves, 128},      {"hedge", Hedge, 128},        {"railing", Railing, 64},
+    {"bark", Bark, 64},           {"glass", Glass, 64},         {"skyside", SkySide, 256},
+    {"skytop", SkyTop, 256},      {"skybottom", SkyBottom, 64}, {"shadow", ShadowBlob, 64},
+    {"lampshade", LampShade, 32}, {"switch", Switch, 32},       {"gem", Gem, 32},
+    {"books", Books, 128},        {"painting", Painting, 128},
 };
 
 Image Paint(Painter painter, int size) {
