@@ -289,7 +289,8 @@ TEST_F(ClickTest, FailedRayTestShowsItsMessageAndChangesNothing) {
     testing::internal::CaptureStderr();
     Click();
     const std::string shown = testing::internal::GetCapturedStderr();
-    EXPECT_NE(shown.find("Err: D3DXIntersect"), std::string::npos) << shown;
+    // Headless, the box prints its caption before the text only when there is one.
+    EXPECT_EQ(shown, "Err: D3DXIntersect\n");
     EXPECT_EQ(animatedObjects.isOpen[0], 0);
     EXPECT_TRUE(mesh.Balanced());
 }
