@@ -11,7 +11,7 @@
 namespace {
 
 // Nesting deeper than this is refused, so a hostile file cannot exhaust the stack.
-constexpr int MAX_DEPTH = 64;
+constexpr int MAX_DEPTH = 256;
 
 class XParser {
   public:

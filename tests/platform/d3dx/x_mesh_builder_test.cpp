@@ -188,6 +188,20 @@ TEST(XMeshBuilder, RefusesInconsistentData) {
     }
     XMeshData mesh;
     std::string error;
+    // Nesting deep enough to exhaust the stack is refused; a deep but sane hierarchy is not.
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "Frame {";
+    EXPECT_FALSE(BuildFromText(HEADER + deep, mesh, error));
+    EXPECT_NE(error.find("nested too deeply"), std::string::npos) << error;
+    std::string chain, close;
+    for (int i = 0; i < 200; ++i) {
+        chain += "Frame { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0.5,0,0,1;; }\n";
+        close += "}";
+    }
+    chain += "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }";
+    ASSERT_TRUE(BuildFromText(HEADER + chain + close, mesh, error)) << error;
+    EXPECT_FLOAT_EQ(VertexVec(mesh, 0, 0).x, 100.0f); // 200 frames each moving by 0.5
     EXPECT_FALSE(BuildFromText("xof 0303zip 0032", mesh, error));
     EXPECT_NE(error.find("unknown X file format"), std::string::npos) << error;
     EXPECT_FALSE(BuildFromText("", mesh, error));
