@@ -254,3 +254,46 @@ TEST_F(SoundLogicTest, EventSoundsSitAtTheLastOperatedObject) {
 }
 
 } // namespace
+
+namespace {
+
+struct SideLevels {
+    double left;
+    double right;
+};
+
+SideLevels Loudness(const std::vector<float>& out) {
+    double left = 0;
+    double right = 0;
+    for (size_t i = 0; i + 1 < out.size(); i += 2) {
+        left += out[i] * out[i];
+        right += out[i + 1] * out[i + 1];
+    }
+    const double frames = static_cast<double>(out.size() / 2);
+    return {std::sqrt(left / frames), std::sqrt(right / frames)};
+}
+
+TEST_F(SoundLogicTest, AmbienceIsHeardOnTheSideItComesFromAndNotBehindMenus) {
+    ASSERT_EQ(SoundInit(TestWindow()), S_OK);
+    // In the open 10 units north of the dogs, at the top of their cycle (phase pi/4).
+    const Vec3 listener(-15, 0, 20);
+    AmbiencePhase = 0.78539816f;
+    AmbienceLevel = 1.0f;
+    SoundUpdate(0.0f, listener, Vec3(1, 0, 0)); // facing east: the dogs are on the right
+    const SideLevels east = Loudness(Render(44100));
+    SoundUpdate(0.0f, listener, Vec3(-1, 0, 0)); // facing west: on the left
+    const SideLevels west = Loudness(Render(44100));
+    EXPECT_GT(east.right, 0.02) << "the dogs are heard";
+    EXPECT_GT(east.right, 10 * east.left);
+    EXPECT_GT(west.left, 0.02);
+    EXPECT_GT(west.left, 10 * west.right);
+
+    engine.screenMode = SCREEN_MODE_MENU;
+    SoundUpdate(0.0f, listener, Vec3(1, 0, 0));
+    const SideLevels menu = Loudness(Render(44100));
+    // Each loop is at most about 0.2 RMS at full level; 70 dB down that is below 0.0001.
+    EXPECT_LT(menu.left, 0.0003);
+    EXPECT_LT(menu.right, 0.0003);
+}
+
+} // namespace
