@@ -9,6 +9,7 @@
 #include "world/world_models.h"
 #include "win32/win32_platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -81,12 +82,19 @@ void SetLights() {
 // overrun; it is refused instead.
 bool HasExpectedShape(const ModelFile& file) {
     ID3DXMesh* mesh = file.model->mesh;
+    char reason[160];
     if (file.fvf != 0 && mesh->GetFVF() != file.fvf) {
-        Win32SetErrorText(std::string(file.path) + ": unexpected vertex layout");
+        std::snprintf(reason, sizeof reason, ": vertex format 0x%X where the engine needs 0x%X",
+                      static_cast<unsigned>(mesh->GetFVF()), static_cast<unsigned>(file.fvf));
+        Win32SetErrorText(file.path + std::string(reason));
         return false;
     }
     if (mesh->GetNumVertices() < file.minVertices || mesh->GetNumFaces() < file.minFaces) {
-        Win32SetErrorText(std::string(file.path) + ": too few vertices or faces for the level");
+        std::snprintf(reason, sizeof reason,
+                      ": %u vertices and %u faces where the engine needs at least %u and %u",
+                      static_cast<unsigned>(mesh->GetNumVertices()),
+                      static_cast<unsigned>(mesh->GetNumFaces()), file.minVertices, file.minFaces);
+        Win32SetErrorText(file.path + std::string(reason));
         return false;
     }
     return true;

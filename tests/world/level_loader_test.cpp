@@ -91,7 +91,7 @@ TEST_F(LevelLoading, LevelWithoutVertexColoursIsRefused) {
     WriteModels(false);
     EXPECT_EQ(LoadLevel(), E_FAIL);
     EXPECT_STREQ(LoadLevelFailedFile(), "data\\L1.x");
-    EXPECT_NE(Win32GetErrorText().find("layout"), std::string::npos) << Win32GetErrorText();
+    EXPECT_EQ(Win32GetErrorText(), "data\\L1.x: vertex format 0x112 where the engine needs 0x152");
 }
 
 TEST_F(LevelLoading, ShortHullIsRefused) {
@@ -101,6 +101,9 @@ TEST_F(LevelLoading, ShortHullIsRefused) {
     ASSERT_TRUE(WriteStripX("data/L1add3.x", 4652, 20, true, false, false, {}));
     EXPECT_EQ(LoadLevel(), E_FAIL);
     EXPECT_STREQ(LoadLevelFailedFile(), "data\\L1add3.x");
+    EXPECT_EQ(
+        Win32GetErrorText(),
+        "data\\L1add3.x: 4652 vertices and 20 faces where the engine needs at least 4653 and 0");
 }
 
 TEST_F(LevelLoading, LoadsModelsLightsCoronasShadingAndCollectibles) {
