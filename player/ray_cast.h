@@ -15,6 +15,9 @@ struct LevelRayHit {
     DWORD face;
     float distance;
 };
+// The shorter name the runner's bot reads the casts with. The record must never be called
+// RayHit itself: the ray test has a record of that name with another layout.
+using RayHit = LevelRayHit;
 
 // Casts from eye - 100 d along d against mesh and returns every hit in the order the ray test
 // reports them. A failing ray test shows "Err: D3DXIntersect" and yields no hits; a null mesh
