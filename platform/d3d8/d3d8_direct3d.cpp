@@ -4,20 +4,14 @@
 #include "win32/win32_platform.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <tuple>
 
 namespace {
 
-bool HeadlessVideoDriver() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr &&
-           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
-
-// Every size SDL lists, each in the two back-buffer formats the engine asks for. A headless
-// driver lists no real sizes, so it offers the usual ones.
+// Every size SDL lists, each in the two back-buffer formats the engine asks for, and the
+// usual sizes besides: the device never switches the display mode but shows its back buffer
+// scaled, so any size works, and a headless driver lists no real sizes at all.
 std::vector<D3DDISPLAYMODE> ListModes() {
     std::vector<std::tuple<UINT, UINT, UINT>> sizes;
     int count = SDL_GetNumDisplayModes(0);
@@ -26,8 +20,11 @@ std::vector<D3DDISPLAYMODE> ListModes() {
         if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w > 0 && mode.h > 0)
             sizes.emplace_back(mode.w, mode.h, mode.refresh_rate > 0 ? mode.refresh_rate : 60);
     }
-    if (sizes.empty() || HeadlessVideoDriver()) {
-        for (auto [w, h] : {std::pair{640u, 480u}, {800u, 600u}, {1024u, 768u}})
+    for (auto [w, h] : {std::pair{640u, 480u}, {800u, 600u}, {1024u, 768u}}) {
+        const bool listed = std::any_of(sizes.begin(), sizes.end(), [w = w, h = h](auto& s) {
+            return std::get<0>(s) == w && std::get<1>(s) == h;
+        });
+        if (!listed)
             sizes.emplace_back(w, h, 60);
     }
     std::sort(sizes.begin(), sizes.end());
