@@ -3,8 +3,18 @@
 
 #include "app/engine_state.h"
 #include "app/setup_file.h"
+#include "app/window_proc.h"
+#include "player/camera_script.h"
+#include "player/movement.h"
 #include "player/player_state.h"
+#include "render/device.h"
+#include "render/frame.h"
+#include "render/menu_screen.h"
+#include "sound/sound.h"
+#include "sound/sound_logic.h"
 #include "win32/win32_platform.h"
+#include "world/level_loader.h"
+#include "world/world_update.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,20 +30,11 @@ HWND mainWindow = nullptr;
 HINSTANCE moduleInstance = nullptr;
 MSG message = {};
 
-// Until the game's own window procedure handles it, closing the window must still end the loop.
-LRESULT ShellWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hWnd, msg, wParam, lParam);
-}
-
 void RegisterWindowClass(HINSTANCE hInstance) {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(WNDCLASSEXA);
     windowClass.style = CS_CLASSDC;
-    windowClass.lpfnWndProc = ShellWindowProc;
+    windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(ICON_RESOURCE));
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -62,6 +63,21 @@ HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options,
         failure = DescribeFailure("cannot open the game window");
         return E_FAIL;
     }
+    if (FAILED(InitDevice(mainWindow))) {
+        failure = DescribeFailure("cannot create the Direct3D device");
+        return E_FAIL;
+    }
+    if (FAILED(SoundInit(mainWindow))) {
+        failure = DescribeFailure("cannot start the sound");
+        return E_FAIL;
+    }
+    if (FAILED(LoadLevel())) {
+        const char* file = LoadLevelFailedFile();
+        failure = DescribeFailure(file != nullptr && file[0] != '\0'
+                                      ? (std::string("cannot load the level file ") + file).c_str()
+                                      : "cannot load the level");
+        return E_FAIL;
+    }
     ShowWindow(mainWindow, SW_SHOWDEFAULT);
     UpdateWindow(mainWindow);
     message = {};
@@ -69,8 +85,25 @@ HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options,
 }
 
 void RunFrame() {
+    const float speed = engine.gameSpeed;
     if (engine.screenMode == SCREEN_MODE_GAME && engine.cameraSequenceActive == 0) {
+        // Walking.
         engine.fadeLevel = 0.0f;
+        UpdatePlayer(player, engine.keyState, speed);
+        UpdateWorld(speed);
+        const Vec3 eye = PlayerEye(player);
+        RenderFrame(speed, eye, player.direction);
+        SoundUpdate(speed, eye, player.direction);
+    } else if (engine.screenMode > SCREEN_MODE_GAME) {
+        // Title, main menu or end screen: the world stands still, the sound logic goes on.
+        RenderMenuScreen();
+        SoundUpdate(speed, PlayerEye(player), player.direction);
+    } else {
+        // Scripted camera flight.
+        CameraSequenceStep(speed);
+        SoundUpdate(speed, engine.cameraPosition, engine.cameraDirection);
+        UpdateWorld(speed);
+        RenderFrame(speed, engine.cameraPosition, engine.cameraDirection);
     }
 }
 
@@ -91,6 +124,7 @@ bool EnginePass(bool& frameRan) {
 }
 
 void EngineShutdown() {
+    ReleaseAll();
     if (mainWindow != nullptr) {
         DestroyWindow(mainWindow);
         mainWindow = nullptr;
