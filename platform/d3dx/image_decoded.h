@@ -35,6 +35,8 @@ bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& image, std::str
 bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
 bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
 bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
+// TGA has no signature: whether the header is plausible (known type and depth, a size).
+bool LooksLikeTga(const uint8_t* data, size_t size);
 bool DecodePng(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
 bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);
 

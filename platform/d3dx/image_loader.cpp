@@ -4,8 +4,6 @@
 
 #include <cstring>
 
-bool LooksLikeTga(const uint8_t* data, size_t size);
-
 bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& image, std::string& error) {
     image = DecodedImage{};
     if (size == 0) {
