@@ -23,9 +23,11 @@ std::map<std::string, WindowClass>& Classes() {
     return classes;
 }
 
+// Never destroyed: devices still held by the engine's global models are released after the
+// entry point returns, and their teardown asks about their window.
 std::vector<std::unique_ptr<HWND__>>& Windows() {
-    static std::vector<std::unique_ptr<HWND__>> windows;
-    return windows;
+    static auto* windows = new std::vector<std::unique_ptr<HWND__>>;
+    return *windows;
 }
 
 // The desktop is a handle of its own that no SDL window stands behind.
