@@ -13,6 +13,7 @@
 #include "win32/win32_platform.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -41,12 +42,35 @@ void ConvertLevels(DecodedImage& image, D3DFORMAT target) {
     image.format = target;
 }
 
+// An image larger than the device takes is reduced as the default size asks: its own smaller
+// mip levels are used where the file has them, otherwise it is halved by averaging.
+void FitDevice(LPDIRECT3DDEVICE8 device, DecodedImage& image) {
+    D3DCAPS8 caps{};
+    if (FAILED(device->GetDeviceCaps(&caps)) || caps.MaxTextureWidth == 0 ||
+        caps.MaxTextureHeight == 0)
+        return;
+    auto tooBig = [&](const ImageLevel& level) {
+        return level.width > caps.MaxTextureWidth || level.height > caps.MaxTextureHeight;
+    };
+    while (image.levels.size() > 1 && tooBig(image.levels.front()))
+        image.levels.erase(image.levels.begin());
+    if (!tooBig(image.levels.front()))
+        return;
+    ImageLevel argb = ConvertToArgb(image.format, image.levels.front());
+    while (tooBig(argb))
+        argb = HalveArgb(argb);
+    image.levels.assign(1, std::move(argb));
+    image.format = FormatHasAlpha(image.format) || image.format == D3DFMT_DXT1 ? D3DFMT_A8R8G8B8
+                                                                               : D3DFMT_X8R8G8B8;
+}
+
 } // namespace
 
 // Creates the texture for a decoded image on the device; used by the file loader and tests.
 HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& image,
                                    LPDIRECT3DTEXTURE8* ppTexture) {
     *ppTexture = nullptr;
+    FitDevice(pDevice, image);
     const ImageLevel& top = image.levels.front();
     const UINT levelCount = FullMipCount(top.width, top.height);
     const D3DFORMAT wide = (FormatHasAlpha(image.format) || image.format == D3DFMT_DXT1)

@@ -177,6 +177,18 @@ TEST(D3DXSprite, BlendsOnlyForTranslucentColoursOrFormatsWithAlpha) {
         texture->Release();
     }
     sprite->Release();
+
+    // A device without source-alpha blending gets an alpha test passing 127 and above.
+    device.blendCaps = D3DBLEND_ONE;
+    ASSERT_EQ(D3DXCreateSprite(&device, &sprite), D3D_OK);
+    LPDIRECT3DTEXTURE8 texture = MakeTexture(device, 4, 4, D3DFMT_A8R8G8B8);
+    sprite->Draw(texture, nullptr, nullptr, nullptr, 0.0f, nullptr, 0xFFFFFFFF);
+    EXPECT_EQ(device.upRenderStates[D3DRS_ALPHABLENDENABLE], FALSE);
+    EXPECT_EQ(device.upRenderStates[D3DRS_ALPHATESTENABLE], TRUE);
+    EXPECT_EQ(device.upRenderStates[D3DRS_ALPHAFUNC], DWORD{D3DCMP_GREATEREQUAL});
+    EXPECT_EQ(device.upRenderStates[D3DRS_ALPHAREF], 127u);
+    texture->Release();
+    sprite->Release();
 }
 
 } // namespace

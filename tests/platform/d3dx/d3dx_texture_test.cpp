@@ -116,6 +116,28 @@ TEST(D3DXTexture, FallsBackToThirtyTwoBitsWhereTheFormatCannotBeKept) {
     texture->Release();
 }
 
+TEST(D3DXTexture, ImagesLargerThanTheDeviceTakesAreReduced) {
+    FakeDevice device;
+    device.maxTextureSize = 64;
+    // A DDS with its own chain starts at its first level that fits: 64x64 of 256x256.
+    const std::vector<uint8_t> file = ReadBytes(CorpusPath("dds/DwarfHead.dds"));
+    FakeTexture* texture = Load(device, CorpusPath("dds/DwarfHead.dds"));
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->width, 64u);
+    EXPECT_EQ(texture->format, D3DFMT_DXT1);
+    EXPECT_EQ(texture->GetLevelCount(), 7u);
+    // Level 2 of the file follows the 32768 + 8192 bytes of levels 0 and 1.
+    EXPECT_EQ(std::memcmp(texture->levels[0].data(), file.data() + 128 + 32768 + 8192, 2048), 0);
+    texture->Release();
+    // Without a chain the picture is halved: 162x150 becomes 40x37.
+    texture = Load(device, CorpusPath("img/pil123rgba.png"));
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->width, 40u);
+    EXPECT_EQ(texture->height, 37u);
+    EXPECT_EQ(texture->format, D3DFMT_A8R8G8B8);
+    texture->Release();
+}
+
 TEST(D3DXTexture, FailuresNameTheFileAndTheReason) {
     FakeDevice device;
     LPDIRECT3DTEXTURE8 texture = nullptr;

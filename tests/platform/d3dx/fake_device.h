@@ -29,6 +29,8 @@ class FakeDevice final : public IDirect3DDevice8 {
     IDirect3DVertexBuffer8* stream = nullptr;
     IDirect3DIndexBuffer8* indexBuffer = nullptr;
     std::vector<D3DFORMAT> refusedFormats; // CreateTexture fails for these
+    DWORD maxTextureSize = 4096;
+    DWORD blendCaps = 0x1FFF; // every blend factor
     // What the last DrawPrimitiveUP saw: its vertices and the states at the time.
     std::vector<uint8_t> upVertices;
     D3DPRIMITIVETYPE upType = D3DPT_POINTLIST;
@@ -44,7 +46,14 @@ class FakeDevice final : public IDirect3DDevice8 {
     ULONG Release() override { return --references; }
     HRESULT TestCooperativeLevel() override { return D3D_OK; }
     HRESULT GetDirect3D(IDirect3D8**) override { return D3DERR_INVALIDCALL; }
-    HRESULT GetDeviceCaps(D3DCAPS8*) override { return D3DERR_INVALIDCALL; }
+    HRESULT GetDeviceCaps(D3DCAPS8* pCaps) override {
+        *pCaps = D3DCAPS8{};
+        pCaps->MaxTextureWidth = maxTextureSize;
+        pCaps->MaxTextureHeight = maxTextureSize;
+        pCaps->SrcBlendCaps = blendCaps;
+        pCaps->DestBlendCaps = blendCaps;
+        return D3D_OK;
+    }
     HRESULT GetDisplayMode(D3DDISPLAYMODE*) override { return D3DERR_INVALIDCALL; }
     HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return D3D_OK; }
     HRESULT BeginScene() override { return D3D_OK; }
