@@ -126,6 +126,8 @@ TEST_F(LevelLoading, LoadsModelsLightsCoronasShadingAndCollectibles) {
     EXPECT_EQ(level.materials[0].Ambient.r, 0.5f);
     EXPECT_EQ(level.materials[0].Ambient.b, 1.0f);
     EXPECT_EQ(levelModels[WATER_MODEL].materials[0].Ambient.a, 0.5f);
+    ASSERT_EQ(levelModels[WATER_MODEL].materialCount, 1u);
+    EXPECT_EQ(levelModels[WATER_MODEL].textures[0], nullptr); // the material names no texture
     EXPECT_EQ(levelModels[HULL_MODEL].materialCount, 0u);
     EXPECT_NE(skyBoxModel.mesh, nullptr);
     EXPECT_EQ(collectibleModel.faceCount, 3u);
