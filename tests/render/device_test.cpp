@@ -114,6 +114,37 @@ TEST_F(DeviceSetUp, BackBufferHasTheConfiguredSize) {
     }
 }
 
+TEST_F(DeviceSetUp, ListedModeIsTakenExactlyOtherwiseTheDesktopFormat) {
+    struct Case {
+        int width;
+        int height;
+        D3DFORMAT format;
+        bool listed; // the layer lists 640 by 480 in both formats it offers
+    };
+    const Case cases[] = {{640, 480, D3DFMT_R5G6B5, true},
+                          {640, 480, D3DFMT_X8R8G8B8, true},
+                          {640, 480, D3DFMT_X1R5G5B5, false},
+                          {700, 500, D3DFMT_R5G6B5, false}};
+    for (const Case& c : cases) {
+        engine.screenWidth = c.width;
+        engine.screenHeight = c.height;
+        engine.backBufferFormat = c.format;
+        OpenDevice();
+        ASSERT_FALSE(HasFatalFailure());
+        D3DDISPLAYMODE desktop = {};
+        ASSERT_EQ(engine.direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop), S_OK);
+        D3DDISPLAYMODE mode = {};
+        ASSERT_EQ(engine.device->GetDisplayMode(&mode), S_OK);
+        EXPECT_EQ(mode.Width, static_cast<UINT>(c.width));
+        EXPECT_EQ(mode.Height, static_cast<UINT>(c.height));
+        EXPECT_EQ(mode.Format, c.listed ? c.format : desktop.Format)
+            << c.width << " by " << c.height << " format " << c.format;
+        ReleaseAll();
+        DestroyWindow(window);
+        window = nullptr;
+    }
+}
+
 TEST_F(DeviceSetUp, ReferenceRenderingAlsoGivesADevice) {
     engine.hardwareRendering = 0;
     OpenDevice();
