@@ -8,6 +8,7 @@
 
 #include "world/mesh_model.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -194,6 +195,26 @@ Vec3 CollideHull(const HullView<Index>& hull, Vec3 from, Vec3 to, float r, Vec3&
     return p;
 }
 
+// A mesh that claims more vertices or faces than its buffers hold is read only as far as the
+// buffers go.
+template <typename Index>
+HullView<Index> ViewHull(ID3DXMesh* mesh, IDirect3DVertexBuffer8* vertexBuffer,
+                         IDirect3DIndexBuffer8* indexBuffer, const BYTE* vertexData,
+                         const BYTE* indexData) {
+    DWORD vertexCount = mesh->GetNumVertices();
+    DWORD faceCount = mesh->GetNumFaces();
+    D3DVERTEXBUFFER_DESC vertexDesc;
+    if (SUCCEEDED(vertexBuffer->GetDesc(&vertexDesc))) {
+        vertexCount = std::min<DWORD>(vertexCount, vertexDesc.Size / sizeof(HullVertex));
+    }
+    D3DINDEXBUFFER_DESC indexDesc;
+    if (SUCCEEDED(indexBuffer->GetDesc(&indexDesc))) {
+        faceCount = std::min<DWORD>(faceCount, indexDesc.Size / (3 * sizeof(Index)));
+    }
+    return HullView<Index>{vertexData, vertexCount, reinterpret_cast<const Index*>(indexData),
+                           faceCount};
+}
+
 } // namespace
 
 Vec3 CollideSphere(PlayerState& state, Vec3 from, Vec3 to, float radius, Vec3& normalOut) {
@@ -215,18 +236,16 @@ Vec3 CollideSphere(PlayerState& state, Vec3 from, Vec3 to, float radius, Vec3& n
     if (indexBuffer != nullptr && vertexBuffer != nullptr &&
         SUCCEEDED(indexBuffer->Lock(0, 0, &indexData, 0))) {
         if (SUCCEEDED(vertexBuffer->Lock(0, 0, &vertexData, 0))) {
-            const DWORD faceCount = mesh->GetNumFaces();
-            const DWORD vertexCount = mesh->GetNumVertices();
-            if ((mesh->GetOptions() & D3DXMESH_32BIT) != 0) {
-                const HullView<uint32_t> hull{vertexData, vertexCount,
-                                              reinterpret_cast<const uint32_t*>(indexData),
-                                              faceCount};
-                result = CollideHull(hull, from, to, radius, best);
+            if (vertexData == nullptr || indexData == nullptr) {
+                // Nothing to read: the sphere goes where it was sent.
+            } else if ((mesh->GetOptions() & D3DXMESH_32BIT) != 0) {
+                result = CollideHull(
+                    ViewHull<uint32_t>(mesh, vertexBuffer, indexBuffer, vertexData, indexData),
+                    from, to, radius, best);
             } else {
-                const HullView<uint16_t> hull{vertexData, vertexCount,
-                                              reinterpret_cast<const uint16_t*>(indexData),
-                                              faceCount};
-                result = CollideHull(hull, from, to, radius, best);
+                result = CollideHull(
+                    ViewHull<uint16_t>(mesh, vertexBuffer, indexBuffer, vertexData, indexData),
+                    from, to, radius, best);
             }
             vertexBuffer->Unlock();
         }

@@ -198,6 +198,14 @@ TEST_F(CollisionTest, UnlockableHullCollidesWithNothingAndGivesEverythingBack) {
     EXPECT_EQ(normal, Vec3(0.0f, 0.0f, 0.0f));
 }
 
+TEST_F(CollisionTest, FacesBeyondTheIndexBufferAreNotRead) {
+    MemoryMesh mesh(1);
+    SetFloor(mesh, 0);
+    mesh.reportedFaces = 100000;
+    Use(mesh);
+    ExpectVec(Collide(Vec3(0.0f, 1.0f, 0.0f), Vec3(0.0f, 0.3f, 0.0f)), Vec3(0.0f, R, 0.0f));
+}
+
 TEST_F(CollisionTest, FaceNamingAVertexBeyondTheBufferIsNotSolid) {
     MemoryMesh mesh(1);
     SetFloor(mesh, 0);

@@ -28,10 +28,12 @@ template <typename Interface> class MemoryBuffer final : public Interface {
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
     HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
     HRESULT Unlock() override;
-    HRESULT
-    GetDesc(typename std::conditional<std::is_same_v<Interface, IDirect3DVertexBuffer8>,
-                                      D3DVERTEXBUFFER_DESC, D3DINDEXBUFFER_DESC>::type*) override {
-        return E_NOTIMPL;
+    using Desc = std::conditional_t<std::is_same_v<Interface, IDirect3DVertexBuffer8>,
+                                    D3DVERTEXBUFFER_DESC, D3DINDEXBUFFER_DESC>;
+    HRESULT GetDesc(Desc* desc) override {
+        *desc = {};
+        desc->Size = static_cast<UINT>(bytes.size());
+        return D3D_OK;
     }
 
     std::vector<BYTE> bytes;
@@ -47,7 +49,8 @@ template <typename Interface> class MemoryBuffer final : public Interface {
 class MemoryMesh final : public ID3DXMesh {
   public:
     explicit MemoryMesh(DWORD faces)
-        : vertexBuffer(*this, "vertices"), indexBuffer(*this, "indices"), faceCount(faces) {
+        : vertexBuffer(*this, "vertices"), indexBuffer(*this, "indices"), reportedFaces(faces),
+          faceCount(faces) {
         vertexBuffer.bytes.assign(static_cast<size_t>(faces) * 3 * sizeof(HullVertex), 0);
         indexBuffer.bytes.assign(static_cast<size_t>(faces) * 3 * sizeof(WORD), 0);
         WORD* indices = reinterpret_cast<WORD*>(indexBuffer.bytes.data());
@@ -80,7 +83,7 @@ class MemoryMesh final : public ID3DXMesh {
     ULONG AddRef() override { return ++references; }
     ULONG Release() override { return --references; }
     HRESULT DrawSubset(DWORD) override { return D3D_OK; }
-    DWORD GetNumFaces() override { return faceCount; }
+    DWORD GetNumFaces() override { return reportedFaces; }
     DWORD GetNumVertices() override { return faceCount * 3; }
     DWORD GetFVF() override { return HULL_VERTEX_FVF; }
     DWORD GetOptions() override { return D3DXMESH_SYSTEMMEM; }
@@ -118,6 +121,8 @@ class MemoryMesh final : public ID3DXMesh {
     MemoryBuffer<IDirect3DVertexBuffer8> vertexBuffer;
     MemoryBuffer<IDirect3DIndexBuffer8> indexBuffer;
     std::vector<std::string> calls;
+    // The face count the mesh claims; the buffers hold the count it was made with.
+    DWORD reportedFaces;
 
   private:
     DWORD faceCount;
