@@ -148,12 +148,16 @@ TEST(LevelPlace, StartStandsOnAFloor) {
     EXPECT_LE(below, 0.5 - RADIUS + 0.05) << "the start is inside the floor";
 }
 
-TEST(LevelPlace, OpeningFlightPassesThroughOpenSpace) {
+namespace {
+
+// Runs a camera flight from its first step to its end; every frame not all but faded out must
+// keep the camera farther from the level than the near plane (0.1).
+void FlyAndCheck(int step, Vec3 eye, Vec3 target) {
     engine.gameSpeed = 2.0f;
-    engine.cameraScriptStep = 0;
+    engine.cameraScriptStep = step;
     engine.cameraSequenceActive = 1;
-    engine.cameraPosition = Vec3(0.0f, 0.5f, 0.0f);
-    engine.cameraDirection = Vec3(-0.2f, 0.0f, 1.0f);
+    engine.cameraPosition = eye;
+    engine.cameraDirection = Vec3(target.x - eye.x, target.y - eye.y, target.z - eye.z);
     int frames = 0;
     while (engine.cameraSequenceActive && frames < 5000) {
         CameraSequenceStep(engine.gameSpeed);
@@ -161,13 +165,24 @@ TEST(LevelPlace, OpeningFlightPassesThroughOpenSpace) {
         if (engine.fadeLevel > 0.8f) {
             continue; // the picture is all but white
         }
-        V3 eye{engine.cameraPosition.x, engine.cameraPosition.y, engine.cameraPosition.z};
-        // Nothing closer than the near plane (0.1).
-        ASSERT_GT(LevelGrid().Clearance(eye, 0.2), 0.1)
-            << "frame " << frames << " of step " << engine.cameraScriptStep << ": the camera at ("
-            << eye.x << ", " << eye.y << ", " << eye.z << ") touches the level";
+        V3 at{engine.cameraPosition.x, engine.cameraPosition.y, engine.cameraPosition.z};
+        ASSERT_GT(LevelGrid().Clearance(at, 0.2), 0.1)
+            << "flight from step " << step << ", frame " << frames << " (step "
+            << engine.cameraScriptStep << "): the camera at (" << at.x << ", " << at.y << ", "
+            << at.z << ") touches the level";
     }
-    EXPECT_LT(frames, 5000);
+    EXPECT_LT(frames, 5000) << "flight from step " << step << " never ends";
+}
+
+} // namespace
+
+TEST(LevelPlace, CameraFlightsPassThroughOpenSpace) {
+    // The opening flight (steps 0, 1, 2, 3, 7) from its start, looking along (-0.2, 0, 1).
+    FlyAndCheck(0, Vec3(0.0f, 0.5f, 0.0f), Vec3(-0.2f, 0.5f, 1.0f));
+    // The flights started by switch 37, button 42 and the drain switch 43.
+    FlyAndCheck(4, Vec3(5.8f, 4.0f, 17.5f), Vec3(5.14f, 3.75f, 20.0f));
+    FlyAndCheck(5, Vec3(-2.0f, 6.25f, 25.7f), Vec3(-3.14f, 6.0f, 26.5f));
+    FlyAndCheck(6, Vec3(-9.5f, 2.8f, 19.5f), Vec3(-5.5f, 2.1f, 19.0f));
 }
 
 TEST(LevelPlace, EveryCoronaGlowsAtALamp) {
