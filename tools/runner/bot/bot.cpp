@@ -11,6 +11,7 @@
 #include "world/animated_objects.h"
 #include "world/mesh_model.h"
 #include "world/world_models.h"
+#include "world/world_update.h"
 
 #include <algorithm>
 #include <cmath>
@@ -107,9 +108,16 @@ Vec3 ObjectCentre(int object) {
     return sum * (1.0f / 24.0f);
 }
 
+// Whether an object is still on its way to the state it was switched to. The moving flags
+// cannot tell: they stay set on objects that have never been operated.
+bool ObjectMoving(int i) {
+    const float amount = animatedObjects.openAmount[i];
+    return animatedObjects.isOpen[i] != 0 ? amount < 1.0f : amount > 0.0f;
+}
+
 bool AnyObjectMoving() {
     for (uint32_t i = 0; i < animatedObjects.objectCount; ++i) {
-        if (animatedObjects.isMoving[i] != 0) {
+        if (ObjectMoving(static_cast<int>(i))) {
             return true;
         }
     }
@@ -213,6 +221,7 @@ void Bot::PlayInGame(long frame, FrameInput& input) {
         input.messages.push_back(
             {WM_LBUTTONUP, 0, MAKELPARAM(engine.screenWidth / 2, engine.screenHeight / 2)});
         task.clickedFrame = frame;
+        task.wasOpen = task.kind == TaskKind::Operate && animatedObjects.isOpen[task.target] != 0;
         HoldKeys(false, false, false, false, input);
         return;
     }
@@ -223,11 +232,20 @@ bool Bot::TaskDoneNow() const {
     if (task.kind == TaskKind::Collect) {
         return engine.collectibleActive[task.target] == 0;
     }
-    return task.kind == TaskKind::Operate && animatedObjects.isMoving[task.target] != 0;
+    if (task.kind == TaskKind::Operate && task.target == DRAIN_BUTTON) {
+        return waterDrainActive != 0;
+    }
+    return task.kind == TaskKind::Operate &&
+           (animatedObjects.isOpen[task.target] != 0) != task.wasOpen;
 }
 
 bool Bot::CanClickNow() const {
     const Vec3 eye = PlayerEye(player);
+    // The ray casts below cost; only try them within reach.
+    const float reach = task.kind == TaskKind::Collect ? COLLECT_REACH : OPERATE_SPOT_REACH;
+    if (Length(task.aimPoint - eye) > reach + 0.2f) {
+        return false;
+    }
     if (task.kind == TaskKind::Collect) {
         // A click must not operate a door or switch on the way.
         return CollectibleTakenFrom(task.target, eye, player.direction) &&
@@ -296,7 +314,7 @@ bool Bot::PlanCollect(int collectible, const std::vector<float>& distance,
     });
     int tried = 0;
     for (int node : candidates) {
-        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > 60) {
+        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > 14) {
             break;
         }
         if (badSpots.count({collectible, node}) != 0) {
@@ -338,7 +356,7 @@ bool Bot::PlanOperate(int object, const std::vector<float>& distance,
               [&](int a, int b) { return score(a) < score(b); });
     int tried = 0;
     for (int node : candidates) {
-        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > 60) {
+        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > 14) {
             continue;
         }
         if (badSpots.count({OBJECT_KEY_BASE + object, node}) != 0) {

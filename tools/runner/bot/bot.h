@@ -34,6 +34,7 @@ class Bot {
         float bestDistance = 1e30f;
         long lastProgressFrame = 0;
         long clickedFrame = -1;
+        bool wasOpen = false;   // the object's state when it was clicked
     };
 
     void PlayInGame(long frame, FrameInput& input);
