@@ -94,8 +94,11 @@ void D3D8Device::CoverDisplay() {
 }
 
 bool D3D8Device::CreateContext(std::string& error) {
-    // The reference device is the same layer on Mesa's software rasteriser; the variable
-    // only takes effect before the first context of the process loads the driver.
+    // The reference device is the same layer on Mesa's software rasteriser. The variable
+    // only takes effect before the first context of the process loads the driver, and it
+    // is put back afterwards so that programs started later are not affected.
+    const char* previous = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+    const std::string saved = previous != nullptr ? previous : "";
     if (deviceType == D3DDEVTYPE_REF)
         setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -103,6 +106,12 @@ bool D3D8Device::CreateContext(std::string& error) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     context = SDL_GL_CreateContext(sdlWindow);
+    if (deviceType == D3DDEVTYPE_REF) {
+        if (previous != nullptr)
+            setenv("LIBGL_ALWAYS_SOFTWARE", saved.c_str(), 1);
+        else
+            unsetenv("LIBGL_ALWAYS_SOFTWARE");
+    }
     if (context == nullptr) {
         error = SDL_GetError();
         return false;

@@ -215,3 +215,34 @@ TEST(D3D8Adapter, PresentPacesToSixtyHertzUnlessTurnedOff) {
     EXPECT_EQ(d->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     EXPECT_EQ(scene.ReadPixel(5, 5), 0xFF204060u);
 }
+
+TEST(D3D8Adapter, WindowedDeviceWithoutASizeTakesTheWindows) {
+    ASSERT_TRUE(Win32InitVideo());
+    HWND window = MakeWindow(48, 40);
+    ASSERT_NE(window, nullptr);
+    IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    D3DPRESENT_PARAMETERS pp{};
+    pp.Windowed = TRUE;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.BackBufferFormat = D3DFMT_UNKNOWN;
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device),
+              D3D_OK);
+    std::vector<uint32_t> pixels;
+    UINT width = 0, height = 0;
+    ASSERT_TRUE(D3D8ReadBackBuffer(device, pixels, width, height));
+    EXPECT_EQ(width, 48u);
+    EXPECT_EQ(height, 40u);
+    // Without a depth buffer z is off and a depth clear is refused.
+    DWORD z = 1;
+    device->GetRenderState(D3DRS_ZENABLE, &z);
+    EXPECT_EQ(z, static_cast<DWORD>(D3DZB_FALSE));
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(device->Release(), 0u);
+    EXPECT_EQ(d3d->Release(), 0u);
+    DestroyWindow(window);
+}

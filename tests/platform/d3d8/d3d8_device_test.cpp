@@ -225,3 +225,20 @@ TEST(D3D8Device, StateCacheSkipsOnlyRepeatedOpenGlState) {
     EXPECT_GT(D3D8GlStateCallCount(d), beforeUnfiltered + 10);
     EXPECT_TRUE(ColourNear(scene.ReadPixel(4, 4), 0xFF800000, 1));
 }
+
+TEST(D3D8Device, DrawFromUserMemoryLeavesStreamZeroUnset) {
+    Scene scene(16, 16);
+    ASSERT_TRUE(scene.Ready());
+    IDirect3DDevice8* d = scene.device;
+    IDirect3DVertexBuffer8* vb = nullptr;
+    d->CreateVertexBuffer(64, 0, COLOUR_FVF, D3DPOOL_MANAGED, &vb);
+    d->SetStreamSource(0, vb, sizeof(ColourVertex));
+    d->SetVertexShader(COLOUR_FVF);
+    EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3D_OK);
+    scene.FillRect(0, 0, 8, 8, 0xFFFFFFFF);
+    // The platform unsets stream 0 after DrawPrimitiveUP: a buffer draw needs it set again.
+    d->SetVertexShader(COLOUR_FVF);
+    EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), D3DERR_INVALIDCALL);
+    // The buffer was only bound: the application's reference is still the last one.
+    EXPECT_EQ(vb->Release(), 0u);
+}
