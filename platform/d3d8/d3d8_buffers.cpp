@@ -2,6 +2,8 @@
 // the first draw after Unlock, so locks need no context and meshes kept in system memory draw.
 #include "d3d8/d3d8_local.h"
 
+#include <algorithm>
+
 HRESULT D3D8BufferStore::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
     if (ppbData == nullptr)
         return D3DERR_INVALIDCALL;
@@ -95,6 +97,8 @@ D3D8IndexBuffer::~D3D8IndexBuffer() {
 
 HRESULT D3D8IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) {
     device->recorder.Add("Lock", {resourceId, OffsetToLock, SizeToLock, Flags});
+    if ((Flags & D3DLOCK_READONLY) == 0)
+        maxIndexStale = true;
     return store.Lock(OffsetToLock, SizeToLock, ppbData, Flags);
 }
 
@@ -108,4 +112,24 @@ HRESULT D3D8IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* pDesc) {
         return D3DERR_INVALIDCALL;
     *pDesc = {format, D3DRTYPE_INDEXBUFFER, usage, pool, static_cast<UINT>(store.bytes.size())};
     return D3D_OK;
+}
+
+uint32_t D3D8IndexBuffer::MaxIndex(UINT start, UINT count) const {
+    uint32_t largest = 0;
+    const BYTE* at = store.bytes.data() + static_cast<size_t>(start) * IndexSize();
+    for (UINT i = 0; i < count; ++i, at += IndexSize()) {
+        uint32_t index = at[0] | (at[1] << 8);
+        if (IndexSize() == 4)
+            index |= (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+        largest = std::max(largest, index);
+    }
+    return largest;
+}
+
+uint32_t D3D8IndexBuffer::MaxIndex() {
+    if (maxIndexStale) {
+        maxIndex = MaxIndex(0, static_cast<UINT>(store.bytes.size() / IndexSize()));
+        maxIndexStale = false;
+    }
+    return maxIndex;
 }

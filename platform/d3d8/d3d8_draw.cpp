@@ -165,6 +165,18 @@ HRESULT D3D8Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, GLuint vert
         (static_cast<uint64_t>(startIndex) + static_cast<uint64_t>(count)) * indices->IndexSize() >
             indices->store.bytes.size())
         return D3DERR_INVALIDCALL;
+    if (indices != nullptr && streamSource != nullptr) {
+        // An index past the end of the vertex buffer would make OpenGL read outside it. The
+        // buffer-wide maximum settles the usual case; only a buffer that also indexes
+        // elsewhere needs the drawn range scanned.
+        const uint64_t vertexCount = streamSource->store.bytes.size() / vertexStride;
+        const auto past = [&](uint32_t index) {
+            return baseVertex < 0 || static_cast<uint64_t>(index) + baseVertex >= vertexCount;
+        };
+        if (past(indices->MaxIndex()) &&
+            past(indices->MaxIndex(startIndex, static_cast<UINT>(count))))
+            return D3DERR_INVALIDCALL;
+    }
 
     const bool points = mode == GL_POINTS;
     ApplyPipelineState();

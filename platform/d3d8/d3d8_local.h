@@ -159,8 +159,14 @@ class D3D8IndexBuffer final : public D3D8Resource<IDirect3DIndexBuffer8> {
 
     D3D8BufferStore store;
     UINT IndexSize() const { return format == D3DFMT_INDEX32 ? 4 : 2; }
+    // The largest index in count indices from start.
+    uint32_t MaxIndex(UINT start, UINT count) const;
+    // The largest index anywhere in the buffer, recomputed after writes.
+    uint32_t MaxIndex();
 
   private:
+    uint32_t maxIndex = 0;
+    bool maxIndexStale = true;
     DWORD usage;
     D3DFORMAT format;
     D3DPOOL pool;

@@ -197,6 +197,13 @@ TEST(D3D8Device, IndexedDrawsUseTheBaseVertexAndStartIndex) {
     d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2);
     EXPECT_EQ(scene.ReadPixel(8, 16), 0xFFFF0000u);
     EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 3), D3DERR_INVALIDCALL);
+    // Indices that run past the vertex buffer are refused instead of read out of bounds:
+    // the 99s at the start, and the valid ones once the base vertex pushes them past 8.
+    EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 1), D3DERR_INVALIDCALL);
+    d->SetIndices(ib, 5);
+    EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3DERR_INVALIDCALL);
+    d->SetIndices(ib, 4);
+    EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3D_OK);
     d->SetIndices(nullptr, 0);
     d->SetStreamSource(0, nullptr, 0);
     ib->Release();
