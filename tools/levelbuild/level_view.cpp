@@ -2,14 +2,17 @@
 // from a list of camera places and writes one PNG per place, so that the level can be looked
 // at without playing. Runs headless from the folder that holds data/ and Setup.txt.
 //
-// Usage: ovrel_levelview <views file> <output folder> [frames of world update]
+// Usage: ovrel_levelview <views file> <output folder> [frames of world update] [open]
+// With 'open' every door, flap and panel is opened first.
 // Each line of the views file: NAME EYE_X EYE_Y EYE_Z TARGET_X TARGET_Y TARGET_Z
 #include "app/engine_state.h"
 #include "app/winmain.h"
 #include "d3d8/d3d8_platform.h"
 #include "render/frame.h"
+#include "world/animated_objects.h"
 #include "world/world_update.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,7 +21,8 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <views file> <output folder> [update frames]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <views file> <output folder> [update frames] [open]\n",
+                     argv[0]);
         return 2;
     }
     std::ifstream views(argv[1]);
@@ -26,7 +30,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ovrel_levelview: cannot read %s\n", argv[1]);
         return 2;
     }
-    const int updates = argc > 3 ? std::atoi(argv[3]) : 1;
+    int updates = argc > 3 ? std::atoi(argv[3]) : 1;
+    const bool openDoors = argc > 4 && std::string(argv[4]) == "open";
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     EngineStartOptions options;
@@ -43,6 +48,13 @@ int main(int argc, char** argv) {
     engine.screenMode = SCREEN_MODE_GAME;
     engine.cameraSequenceActive = 0;
     engine.fadeLevel = 0;
+    if (openDoors) {
+        for (int i = 0; i < 37; ++i) {
+            animatedObjects.isOpen[i] = 1;
+            animatedObjects.isMoving[i] = 1;
+        }
+        updates = std::max(updates, 25); // twenty frames swing a door fully open
+    }
     for (int i = 0; i < updates; ++i) {
         UpdateWorld(engine.gameSpeed);
     }
