@@ -3,6 +3,7 @@
 #include "d3d8/d3d8_local.h"
 
 #include <algorithm>
+#include <new>
 
 HRESULT D3D8BufferStore::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
     if (ppbData == nullptr)
@@ -45,10 +46,17 @@ void D3D8BufferStore::Free() {
     glBuffer = 0;
 }
 
-D3D8VertexBuffer::D3D8VertexBuffer(D3D8Device* owner, UINT length, DWORD usageFlags, DWORD fvfCode,
+D3D8VertexBuffer::D3D8VertexBuffer(D3D8Device* owner, DWORD usageFlags, DWORD fvfCode,
                                    D3DPOOL poolType)
-    : D3D8Resource(owner), usage(usageFlags), fvf(fvfCode), pool(poolType) {
-    store.bytes.assign(length, 0);
+    : D3D8Resource(owner), usage(usageFlags), fvf(fvfCode), pool(poolType) {}
+
+bool D3D8VertexBuffer::Allocate(UINT length) {
+    try {
+        store.bytes.assign(length, 0);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 D3D8VertexBuffer::~D3D8VertexBuffer() {
@@ -81,10 +89,17 @@ HRESULT D3D8VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* pDesc) {
     return D3D_OK;
 }
 
-D3D8IndexBuffer::D3D8IndexBuffer(D3D8Device* owner, UINT length, DWORD usageFlags,
-                                 D3DFORMAT indexFormat, D3DPOOL poolType)
-    : D3D8Resource(owner), usage(usageFlags), format(indexFormat), pool(poolType) {
-    store.bytes.assign(length, 0);
+D3D8IndexBuffer::D3D8IndexBuffer(D3D8Device* owner, DWORD usageFlags, D3DFORMAT indexFormat,
+                                 D3DPOOL poolType)
+    : D3D8Resource(owner), usage(usageFlags), format(indexFormat), pool(poolType) {}
+
+bool D3D8IndexBuffer::Allocate(UINT length) {
+    try {
+        store.bytes.assign(length, 0);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 D3D8IndexBuffer::~D3D8IndexBuffer() {

@@ -156,8 +156,11 @@ HRESULT D3D8Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Us
         if (info == nullptr) {
             result = D3DERR_INVALIDCALL;
         } else {
-            texture =
-                new (std::nothrow) D3D8Texture(this, Width, Height, Levels, Usage, *info, Pool);
+            texture = new (std::nothrow) D3D8Texture(this, Usage, *info, Pool);
+            if (texture != nullptr && !texture->Allocate(Width, Height, Levels)) {
+                texture->Release();
+                texture = nullptr;
+            }
             result = texture != nullptr ? D3D_OK : E_OUTOFMEMORY;
         }
     }
@@ -171,26 +174,40 @@ HRESULT D3D8Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Us
 HRESULT D3D8Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                        IDirect3DVertexBuffer8** ppVertexBuffer) {
     D3D8VertexBuffer* buffer = nullptr;
-    if (ppVertexBuffer != nullptr && Length > 0)
-        buffer = new (std::nothrow) D3D8VertexBuffer(this, Length, Usage, FVF, Pool);
+    HRESULT result = D3DERR_INVALIDCALL;
+    if (ppVertexBuffer != nullptr && Length > 0) {
+        buffer = new (std::nothrow) D3D8VertexBuffer(this, Usage, FVF, Pool);
+        if (buffer != nullptr && !buffer->Allocate(Length)) {
+            buffer->Release();
+            buffer = nullptr;
+        }
+        result = buffer != nullptr ? D3D_OK : E_OUTOFMEMORY;
+    }
     if (ppVertexBuffer != nullptr)
         *ppVertexBuffer = buffer;
     recorder.Add("CreateVertexBuffer",
                  {Length, Usage, FVF, Pool, buffer != nullptr ? buffer->resourceId : 0u});
-    return buffer != nullptr ? D3D_OK : D3DERR_INVALIDCALL;
+    return result;
 }
 
 HRESULT D3D8Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                       IDirect3DIndexBuffer8** ppIndexBuffer) {
     D3D8IndexBuffer* buffer = nullptr;
+    HRESULT result = D3DERR_INVALIDCALL;
     const bool validFormat = Format == D3DFMT_INDEX16 || Format == D3DFMT_INDEX32;
-    if (ppIndexBuffer != nullptr && Length > 0 && validFormat)
-        buffer = new (std::nothrow) D3D8IndexBuffer(this, Length, Usage, Format, Pool);
+    if (ppIndexBuffer != nullptr && Length > 0 && validFormat) {
+        buffer = new (std::nothrow) D3D8IndexBuffer(this, Usage, Format, Pool);
+        if (buffer != nullptr && !buffer->Allocate(Length)) {
+            buffer->Release();
+            buffer = nullptr;
+        }
+        result = buffer != nullptr ? D3D_OK : E_OUTOFMEMORY;
+    }
     if (ppIndexBuffer != nullptr)
         *ppIndexBuffer = buffer;
     recorder.Add("CreateIndexBuffer",
                  {Length, Usage, Format, Pool, buffer != nullptr ? buffer->resourceId : 0u});
-    return buffer != nullptr ? D3D_OK : D3DERR_INVALIDCALL;
+    return result;
 }
 
 HRESULT D3D8Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {

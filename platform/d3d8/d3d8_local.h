@@ -133,8 +133,10 @@ struct D3D8BufferStore {
 
 class D3D8VertexBuffer final : public D3D8Resource<IDirect3DVertexBuffer8> {
   public:
-    D3D8VertexBuffer(D3D8Device* owner, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool);
+    D3D8VertexBuffer(D3D8Device* owner, DWORD usage, DWORD fvf, D3DPOOL pool);
     ~D3D8VertexBuffer() override;
+    // Makes the memory; false when there is not enough.
+    bool Allocate(UINT length);
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
@@ -150,8 +152,10 @@ class D3D8VertexBuffer final : public D3D8Resource<IDirect3DVertexBuffer8> {
 
 class D3D8IndexBuffer final : public D3D8Resource<IDirect3DIndexBuffer8> {
   public:
-    D3D8IndexBuffer(D3D8Device* owner, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+    D3D8IndexBuffer(D3D8Device* owner, DWORD usage, D3DFORMAT format, D3DPOOL pool);
     ~D3D8IndexBuffer() override;
+    // Makes the memory; false when there is not enough.
+    bool Allocate(UINT length);
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override;
     HRESULT Unlock() override;
@@ -174,9 +178,10 @@ class D3D8IndexBuffer final : public D3D8Resource<IDirect3DIndexBuffer8> {
 
 class D3D8Texture final : public D3D8Resource<IDirect3DTexture8> {
   public:
-    D3D8Texture(D3D8Device* owner, UINT width, UINT height, UINT levels, DWORD usage,
-                const D3D8FormatInfo& info, D3DPOOL pool);
+    D3D8Texture(D3D8Device* owner, DWORD usage, const D3D8FormatInfo& info, D3DPOOL pool);
     ~D3D8Texture() override;
+    // Makes the levels (0: the whole chain); false when there is not enough memory.
+    bool Allocate(UINT width, UINT height, UINT levelCount);
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD GetLevelCount() override { return static_cast<DWORD>(levels.size()); }
     HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;

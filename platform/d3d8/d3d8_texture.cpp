@@ -3,22 +3,30 @@
 #include "d3d8/d3d8_local.h"
 
 #include <algorithm>
+#include <new>
 
-D3D8Texture::D3D8Texture(D3D8Device* owner, UINT width, UINT height, UINT levelCount,
-                         DWORD usageFlags, const D3D8FormatInfo& formatInfo, D3DPOOL poolType)
-    : D3D8Resource(owner), info(formatInfo), usage(usageFlags), pool(poolType) {
-    // Levels 0 asks for the whole chain down to 1 x 1.
+D3D8Texture::D3D8Texture(D3D8Device* owner, DWORD usageFlags, const D3D8FormatInfo& formatInfo,
+                         D3DPOOL poolType)
+    : D3D8Resource(owner), info(formatInfo), usage(usageFlags), pool(poolType) {}
+
+bool D3D8Texture::Allocate(UINT width, UINT height, UINT levelCount) {
     UINT fullChain = 1;
     for (UINT size = std::max(width, height); size > 1; size /= 2)
         ++fullChain;
-    UINT count = levelCount == 0 ? fullChain : std::min(levelCount, fullChain);
-    for (UINT i = 0; i < count; ++i) {
-        MipLevel level;
-        level.width = std::max(1u, width >> i);
-        level.height = std::max(1u, height >> i);
-        level.pitch = D3D8RowPitch(info, level.width);
-        level.bytes.assign(static_cast<size_t>(level.pitch) * D3D8RowCount(info, level.height), 0);
-        levels.push_back(std::move(level));
+    const UINT count = levelCount == 0 ? fullChain : std::min(levelCount, fullChain);
+    try {
+        for (UINT i = 0; i < count; ++i) {
+            MipLevel level;
+            level.width = std::max(1u, width >> i);
+            level.height = std::max(1u, height >> i);
+            level.pitch = D3D8RowPitch(info, level.width);
+            level.bytes.assign(static_cast<size_t>(level.pitch) * D3D8RowCount(info, level.height),
+                               0);
+            levels.push_back(std::move(level));
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }
 
