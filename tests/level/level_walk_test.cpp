@@ -1,13 +1,15 @@
 // Walking the level with the engine's own player movement and sphere collision: routes that
 // climb the garden steps, pass the doors (held open), go up the hall stairs, through the
 // lobby and utility room, into the shed, the west room and down into the pool and out again.
-// A route fails when the walking player cannot reach one of its way points.
+// A route fails when the walking player cannot reach one of its way points. And the engine's
+// own object update leaves the boxes of the files where they are on the first frame.
 #include "level_data.h"
 
 #include "app/engine_state.h"
 #include "platform/d3dx/fake_device.h"
 #include "player/movement.h"
 #include "player/player_state.h"
+#include "world/animated_objects.h"
 #include "world/mesh_model.h"
 
 #include <gtest/gtest.h>
@@ -150,4 +152,50 @@ TEST_F(LevelWalk, WallsAndTheTerraceFaceStopTheSphere) {
     PlaceAt(-5.0f, 0.5f, 0.0f);
     EXPECT_FALSE(Walk({{-5.0f, -4.0f}}, where));
     EXPECT_GT(player.position.z, -2.35f + 0.47f);
+}
+
+TEST(LevelFirstFrame, TheEngineRebuildsEveryBoxWhereTheFilesHaveIt) {
+    // The first world update rebuilds all 44 boxes (every object starts moving); nothing may
+    // jump. Run the engine's own update over the loaded level and hull.
+    FakeDevice device;
+    MeshModel level, hull;
+    level.device = hull.device = &device;
+    ASSERT_EQ(level.LoadMeshModel((std::string(OVREL_DATA_DIR) + "/L1.x").c_str()), S_OK);
+    ASSERT_EQ(hull.LoadMeshModel((std::string(OVREL_DATA_DIR) + "/L1add3.x").c_str()), S_OK);
+    auto positions = [](MeshModel& model, size_t first, size_t count, size_t stride) {
+        std::vector<float> out;
+        BYTE* vb = nullptr;
+        model.mesh->LockVertexBuffer(0, &vb);
+        for (size_t v = first; v < first + count; ++v) {
+            float p[3];
+            std::memcpy(p, vb + v * stride, 12);
+            out.insert(out.end(), p, p + 3);
+        }
+        model.mesh->UnlockVertexBuffer();
+        return out;
+    };
+    std::vector<float> levelBefore = positions(level, 9250, 44 * 24, 36);
+    std::vector<float> hullBefore = positions(hull, 4301, 44 * 8, 24);
+    ID3DXMesh** savedLevel = animatedObjects.levelModelMesh;
+    ID3DXMesh** savedHull = animatedObjects.hullModelMesh;
+    animatedObjects.levelModelMesh = &level.mesh;
+    animatedObjects.hullModelMesh = &hull.mesh;
+    for (int i = 0; i < 44; ++i) {
+        animatedObjects.isOpen[i] = 0;
+        animatedObjects.isMoving[i] = 1;
+        animatedObjects.openAmount[i] = 0;
+    }
+    animatedObjects.UpdateAnimatedObjects();
+    animatedObjects.levelModelMesh = savedLevel;
+    animatedObjects.hullModelMesh = savedHull;
+    std::vector<float> levelAfter = positions(level, 9250, 44 * 24, 36);
+    std::vector<float> hullAfter = positions(hull, 4301, 44 * 8, 24);
+    for (size_t k = 0; k < levelBefore.size(); ++k) {
+        ASSERT_NEAR(levelAfter[k], levelBefore[k], 1e-5f)
+            << "object " << k / 72 << " corner " << (k / 3) % 24 << " moves on the first frame";
+    }
+    for (size_t k = 0; k < hullBefore.size(); ++k) {
+        ASSERT_NEAR(hullAfter[k], hullBefore[k], 1e-5f)
+            << "object " << k / 24 << " hull corner " << (k / 3) % 8 << " moves on the first frame";
+    }
 }
