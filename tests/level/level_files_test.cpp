@@ -106,10 +106,11 @@ TEST(LevelFiles, EveryTextureAModelNamesExistsAndLoads) {
     }
     EXPECT_GE(names.size(), 10u);
     for (const std::string& name : names) {
-        // Stored relative to the working folder, which is the build's output folder.
+        // Stored relative to the working folder, which is the build's output folder; the
+        // platform turns the backslashes into slashes.
         EXPECT_EQ(name.rfind("data\\", 0), 0u) << name;
         unsigned w = 0, h = 0;
-        EXPECT_TRUE(LoadsAsTexture(name, w, h)) << name;
+        EXPECT_TRUE(LoadsAsTexture(std::string(OVREL_OUTPUT_DIR) + "/" + name, w, h)) << name;
         EXPECT_GT(w, 0u) << name;
     }
 }
@@ -125,7 +126,8 @@ TEST(LevelFiles, TheNineImagesLoadWithTheirSizes) {
         {"menu0.obr", 512, 512}, {"menu1.obr", 512, 512}, {"menu2.obr", 512, 512}};
     for (const Expect& e : expects) {
         unsigned w = 0, h = 0;
-        ASSERT_TRUE(LoadsAsTexture(std::string("data\\") + e.file, w, h)) << e.file;
+        ASSERT_TRUE(LoadsAsTexture(std::string(OVREL_OUTPUT_DIR) + "/data\\" + e.file, w, h))
+            << e.file;
         if (e.width) {
             EXPECT_EQ(w, e.width) << e.file;
             EXPECT_EQ(h, e.height) << e.file;
