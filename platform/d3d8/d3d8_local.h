@@ -309,8 +309,8 @@ struct D3D8GlCache {
     bool dither = true;
     bool scissor = false;
     GLuint texture = 0;
-    std::array<GLint, 5> samplerParams{}; // wrap s, wrap t, min, mag, max level
-    std::array<float, 2> samplerLod{};    // lod bias, min lod
+    std::array<GLint, 5> samplerParams{};          // wrap s, wrap t, min, mag, border colour
+    std::array<float, 2> samplerLod{-1.0f, -1.0f}; // lod bias, min lod
     std::array<GLint, 4> viewport{-1, -1, -1, -1};
     std::array<float, 2> depthRange{-1.0f, -1.0f};
     GLuint arrayBuffer = 0;
