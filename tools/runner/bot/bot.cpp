@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -23,8 +24,12 @@ constexpr int SWITCHES_TO_OPERATE[] = {ENTRANCE_SWITCH, 39, 40, UPPER_BUTTON};
 constexpr int FIRST_SWITCH = ENTRANCE_SWITCH; // objects from here on are not doors
 constexpr float DOOR_PENALTY = 4.0f;          // extra path cost of a door still to open
 constexpr float COLLECT_SPOT_REACH = 2.6f;    // stand this close to a collectible at most
-constexpr float OPERATE_SPOT_REACH = 2.2f;
+constexpr float OPERATE_SPOT_REACH = 2.0f;
 constexpr float EYE_HEIGHT = 0.6f;
+// Places tried per target, nearest walk first: a ray cast costs some ten microseconds, and
+// the nearest places often lie behind the wall the target is on.
+constexpr int MAX_COLLECT_TRIES = 500;
+constexpr int MAX_OPERATE_TRIES = 2000;
 constexpr long STUCK_FRAMES = 90;
 constexpr long RESTING_FRAMES = 900;
 constexpr int KEY_UP = 0;
@@ -175,6 +180,15 @@ std::string Bot::Report() const {
     for (const std::string& line : log) {
         report += "  " + line + "\n";
     }
+    for (int i = 0; i < COLLECTIBLE_COUNT; ++i) {
+        if (engine.collectibleActive[i] != 0) {
+            const Vec3& p = engine.collectiblePositions[i];
+            char line[96];
+            std::snprintf(line, sizeof(line), "  left: collectible %d at %.2f %.2f %.2f\n", i, p.x,
+                          p.y, p.z);
+            report += line;
+        }
+    }
     return report;
 }
 
@@ -247,9 +261,9 @@ bool Bot::CanClickNow() const {
         return false;
     }
     if (task.kind == TaskKind::Collect) {
-        // A click must not operate a door or switch on the way.
+        // A click should not operate a door or switch behind the collectible as well.
         return CollectibleTakenFrom(task.target, eye, player.direction) &&
-               PickedObject(eye, player.direction) < 0;
+               (task.mayOperate || PickedObject(eye, player.direction) < 0);
     }
     if (task.kind == TaskKind::Operate) {
         const Vec3 toAim = task.aimPoint - eye;
@@ -289,9 +303,20 @@ void Bot::MarkBlockedNodes() {
 
 void Bot::SearchFromPlayer(bool throughDoors, std::vector<float>& distance,
                            std::vector<int>& previous) {
-    const int start = graph.Nearest(player.position);
+    // Every place under the sphere is a start, so that one stray node in a pocket of its own
+    // does not cut the player off.
+    std::vector<int> starts;
+    for (int node : graph.Within(player.position, 0.45f)) {
+        const Vec3 d = graph.Nodes()[static_cast<size_t>(node)].centre - player.position;
+        if (std::fabs(d.y) < 0.3f) {
+            starts.push_back(node);
+        }
+    }
+    if (starts.empty()) {
+        starts.push_back(graph.Nearest(player.position));
+    }
     graph.Search(
-        start,
+        starts,
         [&](int node) -> float {
             const int object = blockedBy[static_cast<size_t>(node)];
             if (object < 0) {
@@ -306,7 +331,7 @@ void Bot::SearchFromPlayer(bool throughDoors, std::vector<float>& distance,
 }
 
 bool Bot::PlanCollect(int collectible, const std::vector<float>& distance,
-                      const std::vector<int>& previous) {
+                      const std::vector<int>& previous, bool mayOperate) {
     const Vec3 target = engine.collectiblePositions[collectible] + Vec3(0.0f, 0.1f, 0.0f);
     std::vector<int> candidates = graph.Within(target, COLLECT_SPOT_REACH + EYE_HEIGHT);
     std::sort(candidates.begin(), candidates.end(), [&](int a, int b) {
@@ -314,7 +339,7 @@ bool Bot::PlanCollect(int collectible, const std::vector<float>& distance,
     });
     int tried = 0;
     for (int node : candidates) {
-        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > 14) {
+        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > MAX_COLLECT_TRIES) {
             break;
         }
         if (badSpots.count({collectible, node}) != 0) {
@@ -328,10 +353,12 @@ bool Bot::PlanCollect(int collectible, const std::vector<float>& distance,
             continue;
         }
         ++tried;
-        if (!CollectibleTakenFrom(collectible, eye, toTarget) || PickedObject(eye, toTarget) >= 0) {
+        if (!CollectibleTakenFrom(collectible, eye, toTarget) ||
+            (!mayOperate && PickedObject(eye, toTarget) >= 0)) {
             continue;
         }
         task = Task();
+        task.mayOperate = mayOperate;
         task.kind = TaskKind::Collect;
         task.target = collectible;
         task.spot = node;
@@ -356,7 +383,7 @@ bool Bot::PlanOperate(int object, const std::vector<float>& distance,
               [&](int a, int b) { return score(a) < score(b); });
     int tried = 0;
     for (int node : candidates) {
-        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > 14) {
+        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > MAX_OPERATE_TRIES) {
             continue;
         }
         if (badSpots.count({OBJECT_KEY_BASE + object, node}) != 0) {
@@ -397,18 +424,24 @@ bool Bot::ChooseTask(long frame) {
             return true;
         }
     }
-    // The collectible with the shortest walk.
+    // The collectible with the shortest walk; failing that, one whose click also operates
+    // an object behind it.
     Task best;
     float bestCost = std::numeric_limits<float>::infinity();
-    for (int i = 0; i < COLLECTIBLE_COUNT; ++i) {
-        if (engine.collectibleActive[i] == 0 || resting(i)) {
-            continue;
+    for (const bool mayOperate : {false, true}) {
+        if (best.kind != TaskKind::None) {
+            break;
         }
-        if (PlanCollect(i, distance, previous)) {
-            const float cost = distance[static_cast<size_t>(task.spot)];
-            if (cost < bestCost) {
-                bestCost = cost;
-                best = task;
+        for (int i = 0; i < COLLECTIBLE_COUNT; ++i) {
+            if (engine.collectibleActive[i] == 0 || resting(i)) {
+                continue;
+            }
+            if (PlanCollect(i, distance, previous, mayOperate)) {
+                const float cost = distance[static_cast<size_t>(task.spot)];
+                if (cost < bestCost) {
+                    bestCost = cost;
+                    best = task;
+                }
             }
         }
     }
@@ -417,25 +450,38 @@ bool Bot::ChooseTask(long frame) {
         Log(frame, "going to collectible " + std::to_string(task.target));
         return true;
     }
-    // Nothing in reach: the first closed door on the way to a collectible.
+    // Nothing in reach: the first closed door on the way to a switch, else to the nearest
+    // collectible behind doors.
     std::vector<float> openDistance;
     std::vector<int> openPrevious;
     SearchFromPlayer(true, openDistance, openPrevious);
-    bestCost = std::numeric_limits<float>::infinity();
     int doorToOpen = -1;
-    for (int i = 0; i < COLLECTIBLE_COUNT; ++i) {
+    auto firstDoorOnPath = [&]() {
+        for (int node : task.path) {
+            const int object = blockedBy[static_cast<size_t>(node)];
+            if (object >= 0 && !resting(OBJECT_KEY_BASE + object)) {
+                return object;
+            }
+        }
+        return -1;
+    };
+    for (int object : SWITCHES_TO_OPERATE) {
+        if (doorToOpen < 0 && animatedObjects.isOpen[object] == 0 &&
+            !resting(OBJECT_KEY_BASE + object) && PlanOperate(object, openDistance, openPrevious)) {
+            doorToOpen = firstDoorOnPath();
+        }
+    }
+    bestCost = std::numeric_limits<float>::infinity();
+    for (int i = 0; i < COLLECTIBLE_COUNT && doorToOpen < 0; ++i) {
         if (engine.collectibleActive[i] == 0 || resting(i) ||
-            !PlanCollect(i, openDistance, openPrevious)) {
+            !PlanCollect(i, openDistance, openPrevious, true)) {
             continue;
         }
         const float cost = openDistance[static_cast<size_t>(task.spot)];
-        for (int node : task.path) {
-            const int object = blockedBy[static_cast<size_t>(node)];
-            if (object >= 0 && cost < bestCost && !resting(OBJECT_KEY_BASE + object)) {
-                bestCost = cost;
-                doorToOpen = object;
-                break;
-            }
+        const int door = firstDoorOnPath();
+        if (door >= 0 && cost < bestCost) {
+            bestCost = cost;
+            doorToOpen = door;
         }
     }
     task = Task();
@@ -467,9 +513,31 @@ bool Bot::ChooseTask(long frame) {
         Log(frame, "trying the drain");
         return true;
     }
+    // Explore: the nearest closed door that can be opened.
+    int nearestDoor = -1;
+    float nearestCost = std::numeric_limits<float>::infinity();
+    for (int o = 0; o < FIRST_SWITCH; ++o) {
+        if (animatedObjects.isOpen[o] != 0 || !DoorOpenable(o) || resting(OBJECT_KEY_BASE + o)) {
+            continue;
+        }
+        const int node = graph.Nearest(ObjectCentre(o) - Vec3(0.0f, 0.5f, 0.0f));
+        const float cost = node >= 0 ? distance[static_cast<size_t>(node)] : nearestCost;
+        if (cost < nearestCost && PlanOperate(o, distance, previous)) {
+            nearestCost = cost;
+            nearestDoor = o;
+        }
+    }
+    if (nearestDoor >= 0 && PlanOperate(nearestDoor, distance, previous)) {
+        Log(frame, "exploring: opening door " + std::to_string(nearestDoor));
+        return true;
+    }
     if (lastPlanFrame < 0 || frame - lastPlanFrame > 600) {
+        const auto reachable = std::count_if(distance.begin(), distance.end(),
+                                             [](float d) { return std::isfinite(d); });
         Log(frame, "nothing left to try from " + std::to_string(player.position.x) + " " +
-                       std::to_string(player.position.y) + " " + std::to_string(player.position.z));
+                       std::to_string(player.position.y) + " " +
+                       std::to_string(player.position.z) + " (" + std::to_string(reachable) +
+                       " places in reach)");
         lastPlanFrame = frame;
     }
     return false;

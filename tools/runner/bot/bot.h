@@ -35,12 +35,13 @@ class Bot {
         long lastProgressFrame = 0;
         long clickedFrame = -1;
         bool wasOpen = false;   // the object's state when it was clicked
+        bool mayOperate = false; // the click may also operate an object behind a collectible
     };
 
     void PlayInGame(long frame, FrameInput& input);
     bool ChooseTask(long frame);
     bool PlanCollect(int collectible, const std::vector<float>& distance,
-                     const std::vector<int>& previous);
+                     const std::vector<int>& previous, bool mayOperate);
     bool PlanOperate(int object, const std::vector<float>& distance,
                      const std::vector<int>& previous);
     void MarkBlockedNodes();

@@ -164,18 +164,19 @@ std::vector<int> WalkGraph::Within(Vec3 point, float distance) const {
     return found;
 }
 
-void WalkGraph::Search(int start, const EnterCost& enterCost, std::vector<float>& distance,
-                       std::vector<int>& previous) const {
+void WalkGraph::Search(const std::vector<int>& starts, const EnterCost& enterCost,
+                       std::vector<float>& distance, std::vector<int>& previous) const {
     const float infinity = std::numeric_limits<float>::infinity();
     distance.assign(nodes.size(), infinity);
     previous.assign(nodes.size(), -1);
-    if (start < 0) {
-        return;
-    }
     using Entry = std::pair<float, int>;
     std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
-    distance[static_cast<size_t>(start)] = 0.0f;
-    open.push({0.0f, start});
+    for (int start : starts) {
+        if (start >= 0) {
+            distance[static_cast<size_t>(start)] = 0.0f;
+            open.push({0.0f, start});
+        }
+    }
     while (!open.empty()) {
         const auto [d, i] = open.top();
         open.pop();

@@ -33,9 +33,14 @@ class WalkGraph {
     // any height within distance).
     std::vector<int> Within(Vec3 point, float distance) const;
 
-    // Shortest paths from start; distance[i] is infinite for nodes that cannot be reached.
+    // Shortest paths from the nearest of the starts; distance[i] is infinite for nodes that
+    // cannot be reached.
+    void Search(const std::vector<int>& starts, const EnterCost& enterCost,
+                std::vector<float>& distance, std::vector<int>& previous) const;
     void Search(int start, const EnterCost& enterCost, std::vector<float>& distance,
-                std::vector<int>& previous) const;
+                std::vector<int>& previous) const {
+        Search(std::vector<int>{start}, enterCost, distance, previous);
+    }
 
   private:
     int CellOf(float x, float z) const;
