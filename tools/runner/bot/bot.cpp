@@ -17,6 +17,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -31,6 +33,8 @@ constexpr float EYE_HEIGHT = 0.6f;
 constexpr int MAX_COLLECT_TRIES = 500;
 constexpr int MAX_OPERATE_TRIES = 2000;
 constexpr long STUCK_FRAMES = 90;
+constexpr float STUCK_PENALTY = 25.0f; // extra walking cost of a place where the bot got stuck
+constexpr size_t LOOKAHEAD_NODES = 5;  // steer towards the path this many places ahead
 constexpr long RESTING_FRAMES = 900;
 constexpr int KEY_UP = 0;
 constexpr int KEY_DOWN = 1;
@@ -129,6 +133,30 @@ bool AnyObjectMoving() {
     return false;
 }
 
+// The candidates in walking order, thinned to the nearest by walk of each 0.3 by 0.3 patch:
+// neighbouring places see alike, and every ray cast costs.
+std::vector<int> ThinnedByWalk(const WalkGraph& graph, std::vector<int> candidates,
+                               const std::vector<float>& distance) {
+    std::sort(candidates.begin(), candidates.end(), [&](int a, int b) {
+        return distance[static_cast<size_t>(a)] < distance[static_cast<size_t>(b)];
+    });
+    std::set<std::tuple<int, int, int>> patches;
+    std::vector<int> thinned;
+    for (int node : candidates) {
+        if (!std::isfinite(distance[static_cast<size_t>(node)])) {
+            break;
+        }
+        const Vec3& c = graph.Nodes()[static_cast<size_t>(node)].centre;
+        const auto patch = std::make_tuple(static_cast<int>(std::floor(c.x / 0.3f)),
+                                           static_cast<int>(std::floor(c.z / 0.3f)),
+                                           static_cast<int>(std::floor(c.y / 0.5f)));
+        if (patches.insert(patch).second) {
+            thinned.push_back(node);
+        }
+    }
+    return thinned;
+}
+
 std::vector<int> PathTo(int node, const std::vector<int>& previous) {
     std::vector<int> path;
     for (int at = node; at >= 0; at = previous[static_cast<size_t>(at)]) {
@@ -150,6 +178,7 @@ bool Bot::Prepare(std::string& error) {
         error = "no place in the level to stand on";
         return false;
     }
+    penalty.assign(graph.Nodes().size(), 0.0f);
     failures.assign(OBJECT_KEY_BASE + OBJECT_CAPACITY, 0);
     restingUntil.assign(OBJECT_KEY_BASE + OBJECT_CAPACITY, 0);
     Log(0, "walk graph: " + std::to_string(graph.Nodes().size()) + " places");
@@ -319,11 +348,12 @@ void Bot::SearchFromPlayer(bool throughDoors, std::vector<float>& distance,
         starts,
         [&](int node) -> float {
             const int object = blockedBy[static_cast<size_t>(node)];
+            const float learned = penalty[static_cast<size_t>(node)];
             if (object < 0) {
-                return 0.0f;
+                return learned;
             }
             if (throughDoors && animatedObjects.isOpen[object] == 0 && DoorOpenable(object)) {
-                return DOOR_PENALTY;
+                return DOOR_PENALTY + learned;
             }
             return -1.0f;
         },
@@ -333,13 +363,11 @@ void Bot::SearchFromPlayer(bool throughDoors, std::vector<float>& distance,
 bool Bot::PlanCollect(int collectible, const std::vector<float>& distance,
                       const std::vector<int>& previous, bool mayOperate) {
     const Vec3 target = engine.collectiblePositions[collectible] + Vec3(0.0f, 0.1f, 0.0f);
-    std::vector<int> candidates = graph.Within(target, COLLECT_SPOT_REACH + EYE_HEIGHT);
-    std::sort(candidates.begin(), candidates.end(), [&](int a, int b) {
-        return distance[static_cast<size_t>(a)] < distance[static_cast<size_t>(b)];
-    });
+    const std::vector<int> candidates =
+        ThinnedByWalk(graph, graph.Within(target, COLLECT_SPOT_REACH + EYE_HEIGHT), distance);
     int tried = 0;
     for (int node : candidates) {
-        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > MAX_COLLECT_TRIES) {
+        if (tried > MAX_COLLECT_TRIES) {
             break;
         }
         if (badSpots.count({collectible, node}) != 0) {
@@ -372,19 +400,20 @@ bool Bot::PlanCollect(int collectible, const std::vector<float>& distance,
 bool Bot::PlanOperate(int object, const std::vector<float>& distance,
                       const std::vector<int>& previous) {
     const Vec3 centre = ObjectCentre(object);
-    std::vector<int> candidates = graph.Within(centre, OPERATE_SPOT_REACH + EYE_HEIGHT);
+    std::vector<int> candidates =
+        ThinnedByWalk(graph, graph.Within(centre, OPERATE_SPOT_REACH + EYE_HEIGHT), distance);
     // Stand back from doors a little, out of the way of the swing.
     auto score = [&](int node) {
         const float away =
             HorizontalDistance(graph.Nodes()[static_cast<size_t>(node)].centre, centre);
         return distance[static_cast<size_t>(node)] + (away < 1.1f ? 3.0f : 0.0f);
     };
-    std::sort(candidates.begin(), candidates.end(),
-              [&](int a, int b) { return score(a) < score(b); });
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [&](int a, int b) { return score(a) < score(b); });
     int tried = 0;
     for (int node : candidates) {
-        if (!std::isfinite(distance[static_cast<size_t>(node)]) || tried > MAX_OPERATE_TRIES) {
-            continue;
+        if (tried > MAX_OPERATE_TRIES) {
+            break;
         }
         if (badSpots.count({OBJECT_KEY_BASE + object, node}) != 0) {
             continue;
@@ -535,9 +564,8 @@ bool Bot::ChooseTask(long frame) {
         const auto reachable = std::count_if(distance.begin(), distance.end(),
                                              [](float d) { return std::isfinite(d); });
         Log(frame, "nothing left to try from " + std::to_string(player.position.x) + " " +
-                       std::to_string(player.position.y) + " " +
-                       std::to_string(player.position.z) + " (" + std::to_string(reachable) +
-                       " places in reach)");
+                       std::to_string(player.position.y) + " " + std::to_string(player.position.z) +
+                       " (" + std::to_string(reachable) + " places in reach)");
         lastPlanFrame = frame;
     }
     return false;
@@ -599,11 +627,17 @@ void Bot::Steer(long frame, FrameInput& input) {
     } else if (task.lastProgressFrame == 0) {
         task.lastProgressFrame = frame;
     } else if (frame - task.lastProgressFrame > STUCK_FRAMES) {
+        // Whatever holds the player lies just ahead on the path: later walks avoid it.
+        for (size_t k = reached; k < task.path.size() && k <= reached + 6; ++k) {
+            for (int node : graph.Within(nodes[static_cast<size_t>(task.path[k])].centre, 0.4f)) {
+                penalty[static_cast<size_t>(node)] += STUCK_PENALTY;
+            }
+        }
         GiveUpOnTask(frame, "stuck on the way");
         HoldKeys(false, false, false, false, input);
         return;
     }
-    const size_t ahead = std::min(task.path.size() - 1, reached + 3);
+    const size_t ahead = std::min(task.path.size() - 1, reached + LOOKAHEAD_NODES);
     const Vec3 waypoint = nodes[static_cast<size_t>(task.path[ahead])].centre;
     const bool arriving = ahead + 1 == task.path.size();
     // Look where the walk goes; near the spot, at what is to be clicked.

@@ -34,7 +34,7 @@ class Bot {
         float bestDistance = 1e30f;
         long lastProgressFrame = 0;
         long clickedFrame = -1;
-        bool wasOpen = false;   // the object's state when it was clicked
+        bool wasOpen = false;    // the object's state when it was clicked
         bool mayOperate = false; // the click may also operate an object behind a collectible
     };
 
@@ -59,6 +59,7 @@ class Bot {
     HullGeometry hull;
     WalkGraph graph;
     std::vector<int> blockedBy; // per node: the object box it touches now, or -1
+    std::vector<float> penalty; // per node: extra cost learned where walks got stuck
     Task task;
     bool keys[4] = {}; // Up, Down, Right, Left held
     long waitUntil = 0;
