@@ -518,20 +518,29 @@ bool Bot::ChooseTask(long frame) {
         Log(frame, "going to open door " + std::to_string(doorToOpen));
         return true;
     }
-    // A collectible that is hidden, for example behind a cupboard door, from every place
-    // reached so far: open the closed doors near it.
+    // A collectible that is hidden, for example behind a cupboard door or a sliding panel,
+    // from every place reached so far: operate the doors near it, nearest first. Sliding
+    // panels overlap when open, so a door may need closing again; each is tried twice at most.
     for (int i = 0; i < COLLECTIBLE_COUNT; ++i) {
         if (engine.collectibleActive[i] == 0) {
             continue;
         }
-        for (uint32_t object = 0; object < FIRST_SWITCH; ++object) {
-            const int o = static_cast<int>(object);
-            if (animatedObjects.isOpen[o] == 0 && DoorOpenable(o) &&
-                !resting(OBJECT_KEY_BASE + o) &&
-                Length(ObjectCentre(o) - engine.collectiblePositions[i]) < 2.5f &&
-                PlanOperate(o, distance, previous)) {
-                Log(frame,
-                    "opening door " + std::to_string(o) + " near collectible " + std::to_string(i));
+        std::vector<std::pair<float, int>> nearby;
+        for (int o = 0; o < FIRST_SWITCH; ++o) {
+            const float away = Length(ObjectCentre(o) - engine.collectiblePositions[i]);
+            const bool canMove = animatedObjects.isOpen[o] != 0 || DoorOpenable(o);
+            if (away < 2.5f && canMove && hiddenTries[{i, o}] < 2 &&
+                !resting(OBJECT_KEY_BASE + o)) {
+                nearby.push_back({away, o});
+            }
+        }
+        std::sort(nearby.begin(), nearby.end());
+        for (const auto& [away, o] : nearby) {
+            if (PlanOperate(o, distance, previous)) {
+                ++hiddenTries[{i, o}];
+                Log(frame, std::string(animatedObjects.isOpen[o] != 0 ? "closing" : "opening") +
+                               " door " + std::to_string(o) + " near collectible " +
+                               std::to_string(i));
                 return true;
             }
         }

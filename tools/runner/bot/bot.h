@@ -9,6 +9,7 @@
 #include "tools/runner/bot/walk_graph.h"
 #include "tools/runner/runner_session.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,9 +64,10 @@ class Bot {
     Task task;
     bool keys[4] = {}; // Up, Down, Right, Left held
     long waitUntil = 0;
-    std::set<std::pair<int, int>> badSpots; // (target key, node) pairs that failed
-    std::vector<int> failures;              // per target key, how often it failed
-    std::vector<long> restingUntil;         // per target key, no new attempt before
+    std::set<std::pair<int, int>> badSpots;         // (target key, node) pairs that failed
+    std::vector<int> failures;                      // per target key, how often it failed
+    std::vector<long> restingUntil;                 // per target key, no new attempt before
+    std::map<std::pair<int, int>, int> hiddenTries; // (collectible, door) operations tried
     std::vector<std::string> log;
     bool drainUsed = false;
     long lastPlanFrame = -1;
