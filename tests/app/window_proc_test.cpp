@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -17,6 +19,13 @@ namespace {
 class WindowProcTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Debug.txt goes to the working folder; other tests running at the same time in the
+        // output folder must not see or remove this one's file.
+        char folderTemplate[] = "/tmp/ovrel-window-proc-XXXXXX";
+        ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+        folder = folderTemplate;
+        previousFolder = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
         saved = engine;
         savedPlayer = player;
         for (uint8_t& key : engine.keyState)
@@ -28,7 +37,11 @@ class WindowProcTest : public ::testing::Test {
         player = savedPlayer;
         DrainQuit();
         std::remove("Debug.txt");
+        std::filesystem::current_path(previousFolder);
+        std::filesystem::remove_all(folder);
     }
+    std::filesystem::path folder;
+    std::filesystem::path previousFolder;
 
     static LRESULT Send(UINT message, WPARAM wParam = 0) {
         return WindowProc(nullptr, message, wParam, 0);
