@@ -10,11 +10,6 @@
 
 namespace {
 
-bool HeadlessDriver() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr &&
-           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
 
 GLenum ColourStorage(D3DFORMAT format) {
     switch (format) {
@@ -74,7 +69,7 @@ bool D3D8Device::Initialise(std::string& error) {
     attached = true;
     Win32SetBackBufferSize(window, static_cast<int>(params.BackBufferWidth),
                            static_cast<int>(params.BackBufferHeight));
-    if (!params.Windowed && !HeadlessDriver())
+    if (!params.Windowed && !Win32IsHeadlessDriver())
         CoverDisplay();
     return true;
 }

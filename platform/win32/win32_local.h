@@ -40,6 +40,3 @@ int Win32KeyCharacter(WPARAM virtualKey, bool shift);
 
 // Appends a message to the queue.
 void Win32QueueMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// True when SDL runs without a real display (offscreen or dummy video driver).
-bool Win32IsHeadlessDriver();

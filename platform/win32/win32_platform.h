@@ -10,6 +10,9 @@
 
 struct SDL_Window;
 
+// True when SDL runs without a real display (offscreen or dummy video driver).
+bool Win32IsHeadlessDriver();
+
 // Starts SDL's video and event subsystems once; false (with the error text set) when no
 // video driver can be opened, for example on a machine without a display.
 bool Win32InitVideo();

@@ -167,41 +167,49 @@ void Win32DetachDevice(HWND hWnd) {
     }
 }
 
-void Win32WindowToBackBuffer(HWND hWnd, int windowX, int windowY, int& x, int& y) {
-    x = windowX;
-    y = windowY;
+// Where the device shows the back buffer in the window: scaled with its aspect kept and
+// centred. False when the window has no back-buffer size to map.
+static bool LetterboxOf(HWND hWnd, double& scale, double& offsetX, double& offsetY) {
     if (!IsLiveWindow(hWnd) || hWnd->backBufferWidth <= 0 || hWnd->backBufferHeight <= 0) {
-        return;
+        return false;
     }
     int width = 0;
     int height = 0;
     SDL_GetWindowSize(hWnd->sdlWindow, &width, &height);
     if (width <= 0 || height <= 0) {
+        return false;
+    }
+    scale = std::min(static_cast<double>(width) / hWnd->backBufferWidth,
+                     static_cast<double>(height) / hWnd->backBufferHeight);
+    offsetX = (width - hWnd->backBufferWidth * scale) / 2.0;
+    offsetY = (height - hWnd->backBufferHeight * scale) / 2.0;
+    return true;
+}
+
+void Win32WindowToBackBuffer(HWND hWnd, int windowX, int windowY, int& x, int& y) {
+    x = windowX;
+    y = windowY;
+    double scale = 1.0;
+    double offsetX = 0.0;
+    double offsetY = 0.0;
+    if (!LetterboxOf(hWnd, scale, offsetX, offsetY)) {
         return;
     }
-    const double scale = std::min(static_cast<double>(width) / hWnd->backBufferWidth,
-                                  static_cast<double>(height) / hWnd->backBufferHeight);
-    const double offsetX = (width - hWnd->backBufferWidth * scale) / 2.0;
-    const double offsetY = (height - hWnd->backBufferHeight * scale) / 2.0;
-    x = static_cast<int>(std::floor((windowX - offsetX) / scale));
-    y = static_cast<int>(std::floor((windowY - offsetY) / scale));
-    x = std::clamp(x, 0, hWnd->backBufferWidth - 1);
-    y = std::clamp(y, 0, hWnd->backBufferHeight - 1);
+    x = std::clamp(static_cast<int>(std::floor((windowX - offsetX) / scale)), 0,
+                   hWnd->backBufferWidth - 1);
+    y = std::clamp(static_cast<int>(std::floor((windowY - offsetY) / scale)), 0,
+                   hWnd->backBufferHeight - 1);
 }
 
 void Win32BackBufferToWindow(HWND hWnd, int x, int y, int& windowX, int& windowY) {
     windowX = x;
     windowY = y;
-    if (!IsLiveWindow(hWnd) || hWnd->backBufferWidth <= 0 || hWnd->backBufferHeight <= 0) {
+    double scale = 1.0;
+    double offsetX = 0.0;
+    double offsetY = 0.0;
+    if (!LetterboxOf(hWnd, scale, offsetX, offsetY)) {
         return;
     }
-    int width = 0;
-    int height = 0;
-    SDL_GetWindowSize(hWnd->sdlWindow, &width, &height);
-    const double scale = std::min(static_cast<double>(width) / hWnd->backBufferWidth,
-                                  static_cast<double>(height) / hWnd->backBufferHeight);
-    const double offsetX = (width - hWnd->backBufferWidth * scale) / 2.0;
-    const double offsetY = (height - hWnd->backBufferHeight * scale) / 2.0;
     windowX = static_cast<int>(offsetX + (x + 0.5) * scale);
     windowY = static_cast<int>(offsetY + (y + 0.5) * scale);
 }
