@@ -558,9 +558,13 @@ bool Bot::ChooseTask(long frame) {
         if (animatedObjects.isOpen[o] != 0 || !DoorOpenable(o) || resting(OBJECT_KEY_BASE + o)) {
             continue;
         }
-        const int node = graph.Nearest(ObjectCentre(o) - Vec3(0.0f, 0.5f, 0.0f));
-        const float cost = node >= 0 ? distance[static_cast<size_t>(node)] : nearestCost;
-        if (cost < nearestCost && PlanOperate(o, distance, previous)) {
+        // The walk to the place the door is operated from: the door's own places are
+        // blocked while it is shut.
+        if (!PlanOperate(o, distance, previous)) {
+            continue;
+        }
+        const float cost = distance[static_cast<size_t>(task.spot)];
+        if (cost < nearestCost) {
             nearestCost = cost;
             nearestDoor = o;
         }
