@@ -146,6 +146,40 @@ TEST(WalkGraph, ClimbsARampButNotASteeperOne) {
     }
 }
 
+TEST(WalkGraph, DropsOffALedgeButNotThroughTheFloorUnderfoot) {
+    // A floor at 0 over [0, 4] by [0, 4]; over its southern half, z in [0, 2], a slab whose
+    // top is 1.2 high and bottom 1.1, with its edge open to the north.
+    HullBuilder h;
+    h.Quad(Vec3(0, 0, 0), Vec3(0, 0, 4), Vec3(4, 0, 4), Vec3(4, 0, 0));
+    h.Quad(Vec3(0, 1.2f, 0), Vec3(0, 1.2f, 2), Vec3(4, 1.2f, 2), Vec3(4, 1.2f, 0));
+    h.Quad(Vec3(0, 1.1f, 0), Vec3(4, 1.1f, 0), Vec3(4, 1.1f, 2), Vec3(0, 1.1f, 2));
+    h.Quad(Vec3(0, 1.1f, 2), Vec3(4, 1.1f, 2), Vec3(4, 1.2f, 2), Vec3(0, 1.2f, 2));
+    HullGeometry hull;
+    std::string error;
+    ASSERT_TRUE(hull.Build(h.positions, h.indices, 0, error)) << error;
+    WalkGraph graph;
+    graph.Build(hull, R);
+    const int upstairs = graph.Nearest(Vec3(2, 1.2f + R, 1));
+    const int below = graph.Nearest(Vec3(2, R, 1));
+    const int beyond = graph.Nearest(Vec3(2, R, 3));
+    ASSERT_GE(upstairs, 0);
+    ASSERT_GE(below, 0);
+    ASSERT_GE(beyond, 0);
+    ASSERT_GT(graph.Nodes()[static_cast<size_t>(upstairs)].centre.y, 1.2f);
+    ASSERT_LT(graph.Nodes()[static_cast<size_t>(below)].centre.y, 1.0f);
+    for (int next : graph.Neighbours(upstairs)) {
+        EXPECT_GT(graph.Nodes()[static_cast<size_t>(next)].centre.y, 1.2f);
+    }
+    std::vector<float> distance;
+    std::vector<int> previous;
+    graph.Search(
+        upstairs, [](int) { return 0.0f; }, distance, previous);
+    // Off the edge at z = 2 and back under the slab: at least 1 + 1.2 + 1, not the 1.2 straight
+    // down.
+    EXPECT_TRUE(std::isfinite(distance[static_cast<size_t>(beyond)]));
+    EXPECT_GT(distance[static_cast<size_t>(below)], 3.0f);
+}
+
 TEST(WalkGraph, BuiltHullLeadsFromTheStartToEveryCollectiblePlace) {
     FakeDevice device;
     ID3DXMesh* mesh = nullptr;
@@ -167,20 +201,6 @@ TEST(WalkGraph, BuiltHullLeadsFromTheStartToEveryCollectiblePlace) {
     std::vector<int> previous;
     graph.Search(
         start, [](int) { return 0.0f; }, distance, previous);
-    if (getenv("WALK_DEBUG")) {
-        int n = 0;
-        for (size_t i = 0; i < graph.Nodes().size(); ++i) {
-            if (std::isfinite(distance[i])) {
-                ++n;
-                const Vec3 c = graph.Nodes()[i].centre;
-                printf("R %.2f %.2f %.2f\n", c.x, c.y, c.z);
-            } else {
-                const Vec3 c = graph.Nodes()[i].centre;
-                printf("U %.2f %.2f %.2f\n", c.x, c.y, c.z);
-            }
-        }
-        printf("nodes %zu reached %d\n", graph.Nodes().size(), n);
-    }
     for (int c = 0; c < COLLECTIBLE_CANDIDATE_COUNT; ++c) {
         const Vec3 place = collectibleCandidates[c] + Vec3(0.0f, 0.1f, 0.0f);
         bool reached = false;

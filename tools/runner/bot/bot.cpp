@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <set>
 #include <tuple>
@@ -488,7 +489,9 @@ bool Bot::ChooseTask(long frame) {
     auto firstDoorOnPath = [&]() {
         for (int node : task.path) {
             const int object = blockedBy[static_cast<size_t>(node)];
-            if (object >= 0 && !resting(OBJECT_KEY_BASE + object)) {
+            // Places where the walk begins may touch a door that is open already.
+            if (object >= 0 && animatedObjects.isOpen[object] == 0 &&
+                !resting(OBJECT_KEY_BASE + object)) {
                 return object;
             }
         }
@@ -584,13 +587,18 @@ bool Bot::ChooseTask(long frame) {
     return false;
 }
 
-void Bot::GiveUpOnTask(long frame, const char* why) {
+void Bot::GiveUpOnTask(long frame, const std::string& why) {
     const int key = task.kind == TaskKind::Collect ? task.target : OBJECT_KEY_BASE + task.target;
     badSpots.insert({key, task.spot});
     int& count = failures[static_cast<size_t>(key)];
     ++count;
     if (count % 4 == 0) {
+        // A rest, after which every place is tried afresh: a small switch may be in sight
+        // from a few places only, and the walk there may go otherwise next time.
         restingUntil[static_cast<size_t>(key)] = frame + RESTING_FRAMES;
+        for (auto it = badSpots.begin(); it != badSpots.end();) {
+            it = it->first == key ? badSpots.erase(it) : std::next(it);
+        }
     }
     Log(frame, std::string(task.kind == TaskKind::Collect ? "collectible " : "object ") +
                    std::to_string(task.target) + ": " + why);
@@ -632,8 +640,19 @@ void Bot::Steer(long frame, FrameInput& input) {
     task.reached = reached;
     const Vec3 spot = nodes[static_cast<size_t>(task.spot)].centre;
     const float toSpot = HorizontalDistance(spot, here);
-    // Progress towards the spot, or the task is given up.
-    const float remaining = toSpot + static_cast<float>(task.path.size() - reached) * 0.01f;
+    // Progress along the path, or the task is given up. The path may lead away from the
+    // spot for a while, round a wall or up a flight of stairs.
+    if (task.lengthAfter.empty()) {
+        task.lengthAfter.assign(task.path.size(), 0.0f);
+        for (size_t k = task.path.size() - 1; k-- > 0;) {
+            task.lengthAfter[k] = task.lengthAfter[k + 1] +
+                                  Length(nodes[static_cast<size_t>(task.path[k + 1])].centre -
+                                         nodes[static_cast<size_t>(task.path[k])].centre);
+        }
+    }
+    const float remaining =
+        task.lengthAfter[reached] +
+        HorizontalDistance(nodes[static_cast<size_t>(task.path[reached])].centre, here);
     if (remaining < task.bestDistance - 0.05f) {
         task.bestDistance = remaining;
         task.lastProgressFrame = frame;
@@ -646,7 +665,10 @@ void Bot::Steer(long frame, FrameInput& input) {
                 penalty[static_cast<size_t>(node)] += STUCK_PENALTY;
             }
         }
-        GiveUpOnTask(frame, "stuck on the way");
+        char where[96];
+        std::snprintf(where, sizeof(where), "stuck at %.2f %.2f %.2f on the way", here.x, here.y,
+                      here.z);
+        GiveUpOnTask(frame, where);
         HoldKeys(false, false, false, false, input);
         return;
     }
@@ -669,7 +691,9 @@ void Bot::Steer(long frame, FrameInput& input) {
     const float length = Length(toWaypoint);
     Vec3 wanted(0.0f, 0.0f, 0.0f);
     if (length > 0.08f) {
-        const float pace = arriving ? std::min(top, 0.25f * length) : top;
+        // Slow down on arrival, but not below the pace at which a key is still worth
+        // pressing, or the last few centimetres are never walked.
+        const float pace = arriving ? std::clamp(0.25f * length, 0.6f * step, top) : top;
         wanted = toWaypoint * (pace / length);
     }
     const float yaw = player.yaw * 0.017453292f;

@@ -27,11 +27,12 @@ class Bot {
     enum class TaskKind { None, Collect, Operate };
     struct Task {
         TaskKind kind = TaskKind::None;
-        int target = -1;       // collectible or object index
-        int spot = -1;         // the node to stand on
-        Vec3 aimPoint;         // what to look at from there
-        std::vector<int> path; // nodes from where the walk began to the spot
-        size_t reached = 0;    // index in path of the node last passed
+        int target = -1;                // collectible or object index
+        int spot = -1;                  // the node to stand on
+        Vec3 aimPoint;                  // what to look at from there
+        std::vector<int> path;          // nodes from where the walk began to the spot
+        size_t reached = 0;             // index in path of the node last passed
+        std::vector<float> lengthAfter; // per path node, the walk left from there
         float bestDistance = 1e30f;
         long lastProgressFrame = 0;
         long clickedFrame = -1;
@@ -54,7 +55,7 @@ class Bot {
     void Steer(long frame, FrameInput& input);
     void Aim(Vec3 lookAt, float walkPitch, bool level, FrameInput& input);
     void HoldKeys(bool up, bool down, bool right, bool left, FrameInput& input);
-    void GiveUpOnTask(long frame, const char* why);
+    void GiveUpOnTask(long frame, const std::string& why);
     void Log(long frame, const std::string& line);
 
     HullGeometry hull;

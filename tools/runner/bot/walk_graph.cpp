@@ -27,6 +27,19 @@ constexpr float MAX_DROP = 1.5f;
 constexpr float DOORWAY_STEP = 0.1f;
 constexpr int DOORWAY_STEPS = 16; // either side of the box's middle
 
+// Whether a floor lies over the lower place up to the height of the higher one's floor: then
+// the drop between them would go through it, as from an upper storey onto a bathtub below.
+bool FloorBetween(const HullGeometry& hull, Vec3 lower, float upperFloorY) {
+    std::vector<FloorHit> floors;
+    hull.FloorsAt(lower.x, lower.z, floors);
+    for (const FloorHit& floor : floors) {
+        if (floor.y > lower.y && floor.y < upperFloorY + MAX_CLIMB) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int WalkGraph::CellOf(float x, float z) const {
@@ -104,7 +117,10 @@ void WalkGraph::Build(const HullGeometry& hull, float r) {
                     }
                     const Vec3 d = nodes[static_cast<size_t>(other)].centre - centre;
                     const float run = std::hypot(d.x, d.z);
-                    if (run <= MAX_JOIN && d.y <= MAX_CLIMB && d.y >= -MAX_DROP) {
+                    if (run <= MAX_JOIN && d.y <= MAX_CLIMB && d.y >= -MAX_DROP &&
+                        (d.y >= -MAX_CLIMB ||
+                         !FloorBetween(hull, nodes[static_cast<size_t>(other)].centre,
+                                       centre.y - r))) {
                         neighbours[i].push_back(other);
                     }
                 }
