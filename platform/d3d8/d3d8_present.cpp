@@ -234,6 +234,10 @@ HRESULT D3D8Device::Present(const RECT* pSourceRect, const RECT* pDestRect,
                           exact ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(sdlWindow);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+    } else {
+        // Nothing is shown, but the frame is finished here as a swap would finish it: frames
+        // do not pile up in the driver's queue, and their cost falls in the frame that made it.
+        glFinish();
     }
     if (pacing)
         PaceFrame();
