@@ -124,6 +124,16 @@ TEST_F(LevelWalk, ThroughTheLobbyIntoTheUtilityRoomAndTheStudy) {
     EXPECT_TRUE(Walk({{1.5f, 28.8f}, {-3.0f, 28.9f}, {-3.0f, 31.0f}}, where)) << where;
 }
 
+TEST_F(LevelWalk, ThroughTheDiagonalStudyDoorBothWays) {
+    // The study lies 0.3 above the living room; door 5 stands open between them.
+    std::string where;
+    PlaceAt(-3.2f, 3.4f, 29.6f);
+    EXPECT_TRUE(Walk({{-4.0f, 28.6f}, {-5.2f, 27.4f}}, where)) << where;
+    EXPECT_LT(player.position.y, 3.1f) << "not down in the living room";
+    EXPECT_TRUE(Walk({{-4.0f, 28.6f}, {-3.2f, 29.6f}}, where)) << where;
+    EXPECT_GT(player.position.y, 3.25f) << "not up in the study";
+}
+
 TEST_F(LevelWalk, IntoTheShedAndTheWestRoom) {
     PlaceAt(3.0f, 0.5f, 2.5f);
     std::string where;
