@@ -5,6 +5,7 @@
 // collectible from a place within reach where it is in sight.
 #pragma once
 
+#include "app/engine_state.h"
 #include "tools/runner/bot/hull_geometry.h"
 #include "tools/runner/bot/walk_graph.h"
 #include "tools/runner/runner_session.h"
@@ -40,23 +41,46 @@ class Bot {
         bool mayOperate = false; // the click may also operate an object behind a collectible
     };
 
+    // Shortest walks from where the player stands: per node its distance (infinite when out
+    // of reach) and the node before it.
+    struct Walks {
+        std::vector<float> distance;
+        std::vector<int> previous;
+    };
+
+    // Collectibles and objects share the bookkeeping of failures: objects come after the ten.
+    static constexpr int OBJECT_KEY_BASE = COLLECTIBLE_COUNT;
+    static constexpr float OPERATE_SPOT_REACH = 2.0f; // stand this close to an object at most
+    static constexpr float EYE_HEIGHT = 0.6f;         // the eye above the sphere's centre
+
+    // Playing (bot.cpp).
     void PlayInGame(long frame, FrameInput& input);
-    bool ChooseTask(long frame);
-    bool PlanCollect(int collectible, const std::vector<float>& distance,
-                     const std::vector<int>& previous, bool mayOperate);
-    bool PlanOperate(int object, const std::vector<float>& distance,
-                     const std::vector<int>& previous);
-    void MarkBlockedNodes();
-    void SearchFromPlayer(bool throughDoors, std::vector<float>& distance,
-                          std::vector<int>& previous);
-    bool DoorOpenable(int object) const;
     bool TaskDoneNow() const;
     bool CanClickNow() const;
+    void GiveUpOnTask(long frame, const std::string& why);
+    void Log(long frame, const std::string& line);
+
+    // Choosing tasks (bot_planning.cpp): each Choose step plans a task and returns true, or
+    // leaves the choice to the next.
+    bool ChooseTask(long frame);
+    bool ChooseSwitch(long frame, const Walks& walks);
+    bool ChooseCollectible(long frame, const Walks& walks);
+    bool ChooseDoorOnTheWay(long frame, const Walks& walks);
+    bool ChooseDoorHidingACollectible(long frame, const Walks& walks);
+    bool ChooseDrain(long frame, const Walks& walks);
+    bool ChooseDoorToExplore(long frame, const Walks& walks);
+    bool PlanCollect(int collectible, const Walks& walks, bool mayOperate);
+    bool PlanOperate(int object, const Walks& walks);
+    int FirstClosedDoorOnPath(long frame) const;
+    void MarkBlockedNodes();
+    void SearchFromPlayer(bool throughDoors, Walks& walks);
+    bool DoorOpenable(int object) const;
+    bool Resting(long frame, int key) const;
+
+    // Walking and looking (bot_steering.cpp).
     void Steer(long frame, FrameInput& input);
     void Aim(Vec3 lookAt, float walkPitch, bool level, FrameInput& input);
     void HoldKeys(bool up, bool down, bool right, bool left, FrameInput& input);
-    void GiveUpOnTask(long frame, const std::string& why);
-    void Log(long frame, const std::string& line);
 
     HullGeometry hull;
     WalkGraph graph;
