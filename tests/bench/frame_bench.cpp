@@ -78,7 +78,8 @@ void BM_SoundUpdate(benchmark::State& state) {
 BENCHMARK(BM_SoundUpdate);
 
 // One in-game frame's drawing, submitted to the software rasteriser and presented to the
-// back buffer only; the time includes the rasteriser finishing the previous frame.
+// back buffer only; Present waits for the rasteriser to finish the frame, so the wall time is
+// the whole frame's and the CPU time the submitting thread's share.
 void BM_RenderFrame(benchmark::State& state) {
     const int32_t mode = engine.screenMode;
     engine.screenMode = SCREEN_MODE_GAME;
