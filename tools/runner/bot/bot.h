@@ -71,6 +71,8 @@ class Bot {
     bool ChooseDoorToExplore(long frame, const Walks& walks);
     bool PlanCollect(int collectible, const Walks& walks, bool mayOperate);
     bool PlanOperate(int object, const Walks& walks);
+    // Makes the task of walking to spot and clicking at aimPoint there.
+    void StartTask(TaskKind kind, int target, int spot, Vec3 aimPoint, const Walks& walks);
     int FirstClosedDoorOnPath(long frame) const;
     void MarkBlockedNodes();
     void SearchFromPlayer(bool throughDoors, Walks& walks);

@@ -71,6 +71,15 @@ std::vector<int> PathTo(int node, const std::vector<int>& previous) {
 
 } // namespace
 
+void Bot::StartTask(TaskKind kind, int target, int spot, Vec3 aimPoint, const Walks& walks) {
+    task = Task();
+    task.kind = kind;
+    task.target = target;
+    task.spot = spot;
+    task.aimPoint = aimPoint;
+    task.path = PathTo(spot, walks.previous);
+}
+
 bool Bot::Resting(long frame, int key) const {
     return frame < restingUntil[static_cast<size_t>(key)];
 }
@@ -154,13 +163,8 @@ bool Bot::PlanCollect(int collectible, const Walks& walks, bool mayOperate) {
             (!mayOperate && PickedObject(eye, toTarget) >= 0)) {
             continue;
         }
-        task = Task();
+        StartTask(TaskKind::Collect, collectible, node, target, walks);
         task.mayOperate = mayOperate;
-        task.kind = TaskKind::Collect;
-        task.target = collectible;
-        task.spot = node;
-        task.aimPoint = target;
-        task.path = PathTo(node, walks.previous);
         return true;
     }
     return false;
@@ -195,12 +199,7 @@ bool Bot::PlanOperate(int object, const Walks& walks) {
         if (PickedObject(eye, centre - eye) != object) {
             continue;
         }
-        task = Task();
-        task.kind = TaskKind::Operate;
-        task.target = object;
-        task.spot = node;
-        task.aimPoint = centre;
-        task.path = PathTo(node, walks.previous);
+        StartTask(TaskKind::Operate, object, node, centre, walks);
         return true;
     }
     return false;
