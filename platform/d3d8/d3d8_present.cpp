@@ -1,15 +1,14 @@
 // The device's OpenGL side: the 3.3 core context on the window, the back buffer (a
 // framebuffer object at the configured size and format), Present (scaled with its aspect
-// kept into the window, then a swap paced to the retrace or to 60 Hz) and read-back.
+// kept into the window, then a swap paced to the retrace or to 60 Hz; without a window the
+// frame is only finished) and read-back.
 #include "d3d8/d3d8_local.h"
 #include "win32/win32_platform.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
 namespace {
-
 
 GLenum ColourStorage(D3DFORMAT format) {
     switch (format) {

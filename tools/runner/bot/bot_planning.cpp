@@ -78,6 +78,13 @@ void Bot::StartTask(TaskKind kind, int target, int spot, Vec3 aimPoint, const Wa
     task.spot = spot;
     task.aimPoint = aimPoint;
     task.path = PathTo(spot, walks.previous);
+    const auto& nodes = graph.Nodes();
+    task.lengthAfter.assign(task.path.size(), 0.0f);
+    for (size_t k = task.path.size() - 1; k-- > 0;) {
+        task.lengthAfter[k] =
+            task.lengthAfter[k + 1] + Length(nodes[static_cast<size_t>(task.path[k + 1])].centre -
+                                             nodes[static_cast<size_t>(task.path[k])].centre);
+    }
 }
 
 bool Bot::Resting(long frame, int key) const {

@@ -82,14 +82,6 @@ void Bot::Steer(long frame, FrameInput& input) {
     const float toSpot = HorizontalDistance(spot, here);
     // Progress along the path, or the task is given up. The path may lead away from the
     // spot for a while, round a wall or up a flight of stairs.
-    if (task.lengthAfter.empty()) {
-        task.lengthAfter.assign(task.path.size(), 0.0f);
-        for (size_t k = task.path.size() - 1; k-- > 0;) {
-            task.lengthAfter[k] = task.lengthAfter[k + 1] +
-                                  Length(nodes[static_cast<size_t>(task.path[k + 1])].centre -
-                                         nodes[static_cast<size_t>(task.path[k])].centre);
-        }
-    }
     const float remaining =
         task.lengthAfter[reached] +
         HorizontalDistance(nodes[static_cast<size_t>(task.path[reached])].centre, here);
