@@ -2,7 +2,8 @@
 # Sets up, builds and runs the Ovrel engine on Debian 12.
 #
 #   ./setup.sh play   installs what is missing, builds the game and its data, starts the game
-#   ./setup.sh test   installs what is missing, builds both builds and runs the whole test suite
+#   ./setup.sh test   installs what is missing, checks the C++ formatting, builds both builds and
+#                     runs the whole test suite
 #   ./setup.sh build  installs what is missing and builds the game and its data
 #   ./setup.sh fuzz [SECONDS]
 #                     installs what is missing, builds the fuzzing harnesses and runs each for
@@ -17,6 +18,7 @@ PACKAGES=(
     libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
     xvfb xauth xdotool imagemagick
     clang libclang-rt-14-dev
+    clang-format
 )
 
 install_packages() {
@@ -134,6 +136,7 @@ case "$command" in
         ;;
     test)
         install_packages
+        tools/check_format.sh
         build default
         run_tests default
         build asan

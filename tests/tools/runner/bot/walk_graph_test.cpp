@@ -2,7 +2,7 @@
 // walls that part them, steps too high to climb, moving boxes, and on the built hull a path
 // from the start to every collectible place.
 #include "tools/runner/bot/walk_graph.h"
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 #include "world/collectible_candidates.h"
 #include "world/animated_objects.h"
 

@@ -2,7 +2,7 @@
 #include "level_data.h"
 
 #include "d3dx/d3dx8.h"
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 #include "world/object_table.h"
 
 #include <algorithm>

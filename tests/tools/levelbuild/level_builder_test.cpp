@@ -8,7 +8,7 @@
 #include "tools/levelbuild/x_writer.h"
 
 #include "d3dx/d3dx8.h"
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include <gtest/gtest.h>
 

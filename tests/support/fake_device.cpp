@@ -1,37 +1,11 @@
-// The in-memory device behind the D3DX tests.
-#include "platform/d3dx/fake_device.h"
+// The in-memory device behind the tests that load meshes and textures through D3DX.
+#include "support/fake_device.h"
+
+#include "support/memory_buffer.h"
 
 #include <algorithm>
 
 namespace {
-
-template <typename Interface, typename Desc> struct FakeBuffer final : Interface {
-    std::vector<uint8_t> bytes;
-    Desc desc{};
-    ULONG references = 1;
-    int lockCount = 0;
-
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        const ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    HRESULT GetDevice(IDirect3DDevice8**) override { return D3DERR_INVALIDCALL; }
-    D3DRESOURCETYPE GetType() override { return desc.Type; }
-    HRESULT Lock(UINT, UINT, BYTE** ppbData, DWORD) override {
-        ++lockCount;
-        *ppbData = bytes.data();
-        return D3D_OK;
-    }
-    HRESULT Unlock() override { return D3D_OK; }
-    HRESULT GetDesc(Desc* pDesc) override {
-        *pDesc = desc;
-        return D3D_OK;
-    }
-};
 
 bool IsBlockFormat(D3DFORMAT format) {
     return format == D3DFMT_DXT1 || format == D3DFMT_DXT2 || format == D3DFMT_DXT3 ||
@@ -109,28 +83,26 @@ HRESULT FakeTexture::LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const REC
 
 HRESULT FakeDevice::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                        IDirect3DVertexBuffer8** ppVertexBuffer) {
-    auto* buffer = new FakeBuffer<IDirect3DVertexBuffer8, D3DVERTEXBUFFER_DESC>;
-    buffer->bytes.assign(Length, 0);
-    buffer->desc.Format = D3DFMT_VERTEXDATA;
-    buffer->desc.Type = D3DRTYPE_VERTEXBUFFER;
-    buffer->desc.Usage = Usage;
-    buffer->desc.Pool = Pool;
-    buffer->desc.Size = Length;
-    buffer->desc.FVF = FVF;
-    *ppVertexBuffer = buffer;
+    D3DVERTEXBUFFER_DESC desc{};
+    desc.Format = D3DFMT_VERTEXDATA;
+    desc.Type = D3DRTYPE_VERTEXBUFFER;
+    desc.Usage = Usage;
+    desc.Pool = Pool;
+    desc.Size = Length;
+    desc.FVF = FVF;
+    *ppVertexBuffer = MemoryBuffer<IDirect3DVertexBuffer8>::Create(desc);
     return D3D_OK;
 }
 
 HRESULT FakeDevice::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
                                       IDirect3DIndexBuffer8** ppIndexBuffer) {
-    auto* buffer = new FakeBuffer<IDirect3DIndexBuffer8, D3DINDEXBUFFER_DESC>;
-    buffer->bytes.assign(Length, 0);
-    buffer->desc.Format = Format;
-    buffer->desc.Type = D3DRTYPE_INDEXBUFFER;
-    buffer->desc.Usage = Usage;
-    buffer->desc.Pool = Pool;
-    buffer->desc.Size = Length;
-    *ppIndexBuffer = buffer;
+    D3DINDEXBUFFER_DESC desc{};
+    desc.Format = Format;
+    desc.Type = D3DRTYPE_INDEXBUFFER;
+    desc.Usage = Usage;
+    desc.Pool = Pool;
+    desc.Size = Length;
+    *ppIndexBuffer = MemoryBuffer<IDirect3DIndexBuffer8>::Create(desc);
     return D3D_OK;
 }
 

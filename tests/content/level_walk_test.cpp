@@ -6,7 +6,7 @@
 #include "level_data.h"
 
 #include "app/engine_state.h"
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 #include "player/movement.h"
 #include "player/player_state.h"
 #include "world/animated_objects.h"

@@ -1,5 +1,6 @@
-// A Direct3D 8 device without GL for the D3DX tests: buffers and textures live in memory,
-// render and texture-stage states are kept in tables, and draw calls are recorded.
+// A Direct3D 8 device without GL for the tests of D3DX and of what loads through it: buffers and
+// textures live in memory, render and texture-stage states are kept in tables, and draw calls are
+// recorded.
 #pragma once
 
 #include "d3dx/d3dx8.h"
