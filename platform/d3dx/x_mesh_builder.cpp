@@ -81,21 +81,17 @@ class NumberReader {
         return true;
     }
     bool Number(uint32_t& value, const char* what) {
-        double d = 0;
-        if (!Real(d, what))
-            return false;
-        if (d < 0 || d > 4294967295.0 || d != std::floor(d)) {
-            error = n.type + ": " + what + " is not a whole number";
-            return false;
-        }
+        if (pos >= n.numbers.size())
+            return EndsBefore(what);
+        const double d = n.numbers[pos++];
+        if (!(d >= 0 && d <= 4294967295.0) || static_cast<uint32_t>(d) != d)
+            return NotWhole(what);
         value = static_cast<uint32_t>(d);
         return true;
     }
     bool Real(double& value, const char* what) {
-        if (pos >= n.numbers.size()) {
-            error = n.type + ": data ends before " + what;
-            return false;
-        }
+        if (pos >= n.numbers.size())
+            return EndsBefore(what);
         value = n.numbers[pos++];
         return true;
     }
@@ -107,11 +103,26 @@ class NumberReader {
         return true;
     }
     bool Vector(Float3& v, const char* what) {
-        return Float(v.x, what) && Float(v.y, what) && Float(v.z, what);
+        if (Left() < 3) // let the single reads say where the data ends
+            return Float(v.x, what) && Float(v.y, what) && Float(v.z, what);
+        const double* d = n.numbers.data() + pos;
+        pos += 3;
+        v = {static_cast<float>(d[0]), static_cast<float>(d[1]), static_cast<float>(d[2])};
+        return true;
     }
     size_t Left() const { return n.numbers.size() - pos; }
 
   private:
+    // Kept out of the reads above so that they stay small enough to inline.
+    [[gnu::noinline]] bool EndsBefore(const char* what) {
+        error = n.type + ": data ends before " + what;
+        return false;
+    }
+    [[gnu::noinline]] bool NotWhole(const char* what) {
+        error = n.type + ": " + what + " is not a whole number";
+        return false;
+    }
+
     const XNode& n;
     std::string& error;
     size_t pos = 0;
