@@ -298,8 +298,39 @@ bool MeshBuilder::ReadMaterialList(const XNode& node, PartMesh& part, size_t pol
     return true;
 }
 
-bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
-    PartMesh part;
+// The children of a Mesh that the builder reads; the last of each kind counts.
+struct MeshChildren {
+    const XNode* normals = nullptr;
+    const XNode* textureCoords = nullptr;
+    const XNode* colors = nullptr;
+    const XNode* materialList = nullptr;
+};
+
+MeshChildren FindMeshChildren(const XNode& node) {
+    MeshChildren children;
+    for (const XNode& child : node.children) {
+        if (child.isReference)
+            continue;
+        if (SameName(child.type, "MeshNormals"))
+            children.normals = &child;
+        else if (SameName(child.type, "MeshTextureCoords"))
+            children.textureCoords = &child;
+        else if (SameName(child.type, "MeshVertexColors"))
+            children.colors = &child;
+        else if (SameName(child.type, "MeshMaterialList"))
+            children.materialList = &child;
+    }
+    return children;
+}
+
+// Normal values and the faces that index them, corner for corner with the mesh's faces.
+struct CornerNormals {
+    std::vector<Float3> values;
+    Polygons polygons;
+};
+
+bool ReadPositionsAndFaces(const XNode& node, PartMesh& part, Polygons& polygons,
+                           std::string& error) {
     NumberReader reader(node, error);
     uint32_t vertexCount = 0;
     if (!reader.Count(vertexCount, 3, "vertex count"))
@@ -308,110 +339,131 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
     for (Float3& p : part.positions)
         if (!reader.Vector(p, "vertex"))
             return false;
-    Polygons polygons;
-    if (!ReadPolygons(reader, vertexCount, polygons, error, "Mesh"))
+    return ReadPolygons(reader, vertexCount, polygons, error, "Mesh");
+}
+
+bool ReadNormals(const XNode& node, const Polygons& polygons, CornerNormals& normals,
+                 std::string& error) {
+    NumberReader reader(node, error);
+    uint32_t normalCount = 0;
+    if (!reader.Count(normalCount, 3, "normal count"))
         return false;
-
-    const XNode* normalsNode = nullptr;
-    const XNode* uvNode = nullptr;
-    const XNode* colorNode = nullptr;
-    const XNode* materialNode = nullptr;
-    for (const XNode& child : node.children) {
-        if (child.isReference)
-            continue;
-        if (SameName(child.type, "MeshNormals"))
-            normalsNode = &child;
-        else if (SameName(child.type, "MeshTextureCoords"))
-            uvNode = &child;
-        else if (SameName(child.type, "MeshVertexColors"))
-            colorNode = &child;
-        else if (SameName(child.type, "MeshMaterialList"))
-            materialNode = &child;
+    normals.values.resize(normalCount);
+    for (Float3& n : normals.values) {
+        if (!reader.Vector(n, "normal"))
+            return false;
+        n = Normalized(n);
     }
-
-    // Normals, with the faces that index them.
-    std::vector<Float3> normalValues;
-    Polygons normalPolygons;
-    if (normalsNode != nullptr) {
-        NumberReader normalReader(*normalsNode, error);
-        uint32_t normalCount = 0;
-        if (!normalReader.Count(normalCount, 3, "normal count"))
-            return false;
-        normalValues.resize(normalCount);
-        for (Float3& n : normalValues) {
-            if (!normalReader.Vector(n, "normal"))
-                return false;
-            n = Normalized(n);
-        }
-        if (!ReadPolygons(normalReader, normalCount, normalPolygons, error, "MeshNormals"))
-            return false;
-        if (normalPolygons.faces.size() != polygons.faces.size()) {
-            error = "MeshNormals has " + std::to_string(normalPolygons.faces.size()) +
-                    " faces, the mesh " + std::to_string(polygons.faces.size());
-            return false;
-        }
-        for (size_t f = 0; f < polygons.faces.size(); ++f) {
-            if (normalPolygons.faces[f].second != polygons.faces[f].second) {
-                error = "MeshNormals face " + std::to_string(f) +
-                        " has a different corner count from the mesh face";
-                return false;
-            }
-        }
-        part.hasNormals = true;
+    if (!ReadPolygons(reader, normalCount, normals.polygons, error, "MeshNormals"))
+        return false;
+    if (normals.polygons.faces.size() != polygons.faces.size()) {
+        error = "MeshNormals has " + std::to_string(normals.polygons.faces.size()) +
+                " faces, the mesh " + std::to_string(polygons.faces.size());
+        return false;
     }
-
-    part.hasUV = uvNode != nullptr;
-    part.uvs.assign(2 * static_cast<size_t>(vertexCount), 0.0f);
-    if (uvNode != nullptr) {
-        NumberReader uvReader(*uvNode, error);
-        uint32_t uvCount = 0;
-        if (!uvReader.Count(uvCount, 2, "texture coordinate count"))
+    for (size_t f = 0; f < polygons.faces.size(); ++f) {
+        if (normals.polygons.faces[f].second != polygons.faces[f].second) {
+            error = "MeshNormals face " + std::to_string(f) +
+                    " has a different corner count from the mesh face";
             return false;
-        for (uint32_t i = 0; i < uvCount; ++i) {
-            float u = 0, v = 0;
-            if (!uvReader.Float(u, "texture coordinate") ||
-                !uvReader.Float(v, "texture coordinate"))
-                return false;
-            if (i < vertexCount) {
-                part.uvs[2 * i] = u;
-                part.uvs[2 * i + 1] = v;
-            }
         }
     }
+    return true;
+}
 
-    part.hasColors = colorNode != nullptr;
+// Coordinates past the mesh's vertices are read and dropped; missing ones stay (0, 0).
+bool ReadTextureCoords(const XNode* node, PartMesh& part, std::string& error) {
+    const size_t vertexCount = part.positions.size();
+    part.hasUV = node != nullptr;
+    part.uvs.assign(2 * vertexCount, 0.0f);
+    if (node == nullptr)
+        return true;
+    NumberReader reader(*node, error);
+    uint32_t uvCount = 0;
+    if (!reader.Count(uvCount, 2, "texture coordinate count"))
+        return false;
+    for (uint32_t i = 0; i < uvCount; ++i) {
+        float u = 0, v = 0;
+        if (!reader.Float(u, "texture coordinate") || !reader.Float(v, "texture coordinate"))
+            return false;
+        if (i < vertexCount) {
+            part.uvs[2 * i] = u;
+            part.uvs[2 * i + 1] = v;
+        }
+    }
+    return true;
+}
+
+// Vertices the list does not name are white with zero alpha.
+bool ReadVertexColors(const XNode* node, PartMesh& part, std::string& error) {
+    const size_t vertexCount = part.positions.size();
+    part.hasColors = node != nullptr;
     part.colors.assign(vertexCount, 0x00FFFFFFu);
-    if (colorNode != nullptr) {
-        NumberReader colorReader(*colorNode, error);
-        uint32_t colorCount = 0;
-        if (!colorReader.Count(colorCount, 5, "vertex colour count"))
+    if (node == nullptr)
+        return true;
+    NumberReader reader(*node, error);
+    uint32_t colorCount = 0;
+    if (!reader.Count(colorCount, 5, "vertex colour count"))
+        return false;
+    for (uint32_t i = 0; i < colorCount; ++i) {
+        uint32_t index = 0;
+        double r = 0, g = 0, b = 0, a = 0;
+        if (!reader.Number(index, "colour index") || !reader.Real(r, "colour") ||
+            !reader.Real(g, "colour") || !reader.Real(b, "colour") || !reader.Real(a, "colour"))
             return false;
-        for (uint32_t i = 0; i < colorCount; ++i) {
-            uint32_t index = 0;
-            double r = 0, g = 0, b = 0, a = 0;
-            if (!colorReader.Number(index, "colour index") || !colorReader.Real(r, "colour") ||
-                !colorReader.Real(g, "colour") || !colorReader.Real(b, "colour") ||
-                !colorReader.Real(a, "colour"))
-                return false;
-            if (index >= vertexCount) {
-                error = "MeshVertexColors names vertex " + std::to_string(index) + " of " +
-                        std::to_string(vertexCount);
-                return false;
-            }
-            part.colors[index] =
-                (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+        if (index >= vertexCount) {
+            error = "MeshVertexColors names vertex " + std::to_string(index) + " of " +
+                    std::to_string(vertexCount);
+            return false;
         }
+        part.colors[index] =
+            (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+    }
+    return true;
+}
+
+// Gives each corner of the mesh the vertex that carries its normal: the original while its
+// normal is unset or the same, otherwise a copy appended once per further distinct normal.
+class NormalSplitter {
+  public:
+    explicit NormalSplitter(PartMesh& mesh)
+        : part(mesh), normalSet(mesh.hasNormals ? mesh.positions.size() : 0, 0) {
+        part.normals.assign(part.positions.size(), Float3{0, 0, 0});
     }
 
-    std::vector<uint32_t> polygonAttributes(polygons.faces.size(), 0);
-    if (materialNode != nullptr &&
-        !ReadMaterialList(*materialNode, part, polygons.faces.size(), polygonAttributes))
-        return false;
+    uint32_t VertexFor(uint32_t vertex, const Float3& n) {
+        if (!normalSet[vertex]) {
+            normalSet[vertex] = 1;
+            part.normals[vertex] = n;
+            return vertex;
+        }
+        if (part.normals[vertex] == n)
+            return vertex;
+        std::vector<uint32_t>& list = copies[vertex];
+        const auto found = std::find_if(list.begin(), list.end(),
+                                        [&](uint32_t v) { return part.normals[v] == n; });
+        if (found != list.end())
+            return *found;
+        const auto copy = static_cast<uint32_t>(part.positions.size());
+        part.positions.push_back(part.positions[vertex]);
+        part.normals.push_back(n);
+        part.colors.push_back(part.colors[vertex]);
+        part.uvs.push_back(part.uvs[2 * vertex]);
+        part.uvs.push_back(part.uvs[2 * vertex + 1]);
+        list.push_back(copy);
+        return copy;
+    }
 
-    // Split vertices whose corners disagree on the normal, then triangulate as fans.
-    part.normals.assign(vertexCount, Float3{0, 0, 0});
-    std::vector<uint8_t> normalSet(part.hasNormals ? vertexCount : 0, 0);
+  private:
+    PartMesh& part;
+    std::vector<uint8_t> normalSet;
     std::unordered_map<uint32_t, std::vector<uint32_t>> copies;
+};
+
+// Splits vertices whose corners disagree on the normal, then triangulates as fans.
+void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerNormals& normals,
+                         const std::vector<uint32_t>& polygonAttributes) {
+    NormalSplitter splitter(part);
     std::vector<uint32_t> corner;
     for (size_t f = 0; f < polygons.faces.size(); ++f) {
         const auto [start, count] = polygons.faces[f];
@@ -419,28 +471,9 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
         for (uint32_t c = 0; c < count; ++c) {
             uint32_t vertex = polygons.corners[start + c];
             if (part.hasNormals) {
-                const Float3 n =
-                    normalValues[normalPolygons.corners[normalPolygons.faces[f].first + c]];
-                if (!normalSet[vertex]) {
-                    normalSet[vertex] = 1;
-                    part.normals[vertex] = n;
-                } else if (!(part.normals[vertex] == n)) {
-                    std::vector<uint32_t>& list = copies[vertex];
-                    const auto found = std::find_if(
-                        list.begin(), list.end(), [&](uint32_t v) { return part.normals[v] == n; });
-                    if (found != list.end()) {
-                        vertex = *found;
-                    } else {
-                        const auto copy = static_cast<uint32_t>(part.positions.size());
-                        part.positions.push_back(part.positions[vertex]);
-                        part.normals.push_back(n);
-                        part.colors.push_back(part.colors[vertex]);
-                        part.uvs.push_back(part.uvs[2 * vertex]);
-                        part.uvs.push_back(part.uvs[2 * vertex + 1]);
-                        list.push_back(copy);
-                        vertex = copy;
-                    }
-                }
+                const uint32_t normal =
+                    normals.polygons.corners[normals.polygons.faces[f].first + c];
+                vertex = splitter.VertexFor(vertex, normals.values[normal]);
             }
             corner[c] = vertex;
         }
@@ -451,34 +484,54 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
             part.attributes.push_back(polygonAttributes[f]);
         }
     }
+}
 
-    // Bake the frame transform; normals take the inverse transpose so scaling keeps them
-    // perpendicular to their faces.
-    if (transform != IDENTITY) {
-        const Matrix& m = transform;
-        for (Float3& p : part.positions) {
-            const Float3 q = p;
-            p.x = q.x * m[0] + q.y * m[4] + q.z * m[8] + m[12];
-            p.y = q.x * m[1] + q.y * m[5] + q.z * m[9] + m[13];
-            p.z = q.x * m[2] + q.y * m[6] + q.z * m[10] + m[14];
-        }
-        // Cofactors of the upper 3x3 are the inverse transpose up to a scale factor, which
-        // normalising removes.
-        const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
-                    i = m[10];
-        const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
-                              c * h - b * i, a * i - c * g, b * g - a * h,
-                              b * f - c * e, c * d - a * f, a * e - b * d};
-        const float det = a * cof[0] + b * cof[1] + c * cof[2];
-        const float sign = det < 0 ? -1.0f : 1.0f;
-        for (Float3& n : part.normals) {
-            const Float3 q = n;
-            n.x = sign * (q.x * cof[0] + q.y * cof[3] + q.z * cof[6]);
-            n.y = sign * (q.x * cof[1] + q.y * cof[4] + q.z * cof[7]);
-            n.z = sign * (q.x * cof[2] + q.y * cof[5] + q.z * cof[8]);
-            n = Normalized(n);
-        }
+// Normals take the inverse transpose so that scaling keeps them perpendicular to their faces.
+void BakeTransform(PartMesh& part, const Matrix& m) {
+    if (m == IDENTITY)
+        return;
+    for (Float3& p : part.positions) {
+        const Float3 q = p;
+        p.x = q.x * m[0] + q.y * m[4] + q.z * m[8] + m[12];
+        p.y = q.x * m[1] + q.y * m[5] + q.z * m[9] + m[13];
+        p.z = q.x * m[2] + q.y * m[6] + q.z * m[10] + m[14];
     }
+    // Cofactors of the upper 3x3 are the inverse transpose up to a scale factor, which
+    // normalising removes.
+    const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
+                i = m[10];
+    const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
+                          b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
+    const float det = a * cof[0] + b * cof[1] + c * cof[2];
+    const float sign = det < 0 ? -1.0f : 1.0f;
+    for (Float3& n : part.normals) {
+        const Float3 q = n;
+        n.x = sign * (q.x * cof[0] + q.y * cof[3] + q.z * cof[6]);
+        n.y = sign * (q.x * cof[1] + q.y * cof[4] + q.z * cof[7]);
+        n.z = sign * (q.x * cof[2] + q.y * cof[5] + q.z * cof[8]);
+        n = Normalized(n);
+    }
+}
+
+bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
+    PartMesh part;
+    Polygons polygons;
+    if (!ReadPositionsAndFaces(node, part, polygons, error))
+        return false;
+    const MeshChildren children = FindMeshChildren(node);
+    CornerNormals normals;
+    part.hasNormals = children.normals != nullptr;
+    if (part.hasNormals && !ReadNormals(*children.normals, polygons, normals, error))
+        return false;
+    if (!ReadTextureCoords(children.textureCoords, part, error) ||
+        !ReadVertexColors(children.colors, part, error))
+        return false;
+    std::vector<uint32_t> polygonAttributes(polygons.faces.size(), 0);
+    if (children.materialList != nullptr &&
+        !ReadMaterialList(*children.materialList, part, polygons.faces.size(), polygonAttributes))
+        return false;
+    SplitAndTriangulate(part, polygons, normals, polygonAttributes);
+    BakeTransform(part, transform);
     parts.push_back(std::move(part));
     return true;
 }
