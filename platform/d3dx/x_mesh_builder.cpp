@@ -8,6 +8,9 @@
 // format, so they never split a vertex.
 #include "d3dx/x_mesh_builder.h"
 
+#include "d3dx/x_number_reader.h"
+#include "d3dx/x_vertex_data.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -29,6 +32,8 @@ struct PartMesh {
     std::vector<Float3> normals;
     std::vector<DWORD> colors;
     std::vector<float> uvs; // two per vertex
+    // What FVFData and DeclData add beyond the elements above, one entry per element.
+    std::vector<XVertexElement> extras;
     std::vector<uint32_t> indices;
     std::vector<uint32_t> attributes;
     std::vector<XMaterialData> materials;
@@ -66,76 +71,14 @@ DWORD ColorByte(double value) {
     return static_cast<DWORD>(clamped * 255.0 + 0.5);
 }
 
-// Reads numbers of one data object front to back with range checks.
-class NumberReader {
-  public:
-    NumberReader(const XNode& node, std::string& errorText) : n(node), error(errorText) {}
-
-    bool Count(uint32_t& value, size_t elementSize, const char* what) {
-        if (!Number(value, what))
-            return false;
-        if (elementSize != 0 && value > Left() / elementSize) {
-            error = n.type + ": " + what + " " + std::to_string(value) + " exceeds the data given";
-            return false;
-        }
-        return true;
-    }
-    bool Number(uint32_t& value, const char* what) {
-        if (pos >= n.numbers.size())
-            return EndsBefore(what);
-        const double d = n.numbers[pos++];
-        if (!(d >= 0 && d <= 4294967295.0) || static_cast<uint32_t>(d) != d)
-            return NotWhole(what);
-        value = static_cast<uint32_t>(d);
-        return true;
-    }
-    bool Real(double& value, const char* what) {
-        if (pos >= n.numbers.size())
-            return EndsBefore(what);
-        value = n.numbers[pos++];
-        return true;
-    }
-    bool Float(float& value, const char* what) {
-        double d = 0;
-        if (!Real(d, what))
-            return false;
-        value = static_cast<float>(d);
-        return true;
-    }
-    bool Vector(Float3& v, const char* what) {
-        if (Left() < 3) // let the single reads say where the data ends
-            return Float(v.x, what) && Float(v.y, what) && Float(v.z, what);
-        const double* d = n.numbers.data() + pos;
-        pos += 3;
-        v = {static_cast<float>(d[0]), static_cast<float>(d[1]), static_cast<float>(d[2])};
-        return true;
-    }
-    size_t Left() const { return n.numbers.size() - pos; }
-
-  private:
-    // Kept out of the reads above so that they stay small enough to inline.
-    [[gnu::noinline]] bool EndsBefore(const char* what) {
-        error = n.type + ": data ends before " + what;
-        return false;
-    }
-    [[gnu::noinline]] bool NotWhole(const char* what) {
-        error = n.type + ": " + what + " is not a whole number";
-        return false;
-    }
-
-    const XNode& n;
-    std::string& error;
-    size_t pos = 0;
-};
-
 // Polygons as index lists: start and corner count into a flat array.
 struct Polygons {
     std::vector<uint32_t> corners;
     std::vector<std::pair<uint32_t, uint32_t>> faces;
 };
 
-bool ReadPolygons(NumberReader& reader, uint32_t indexLimit, Polygons& polygons, std::string& error,
-                  const char* what) {
+bool ReadPolygons(XNumberReader& reader, uint32_t indexLimit, Polygons& polygons,
+                  std::string& error, const char* what) {
     uint32_t faceCount = 0;
     if (!reader.Count(faceCount, 1, "face count"))
         return false;
@@ -225,7 +168,7 @@ bool MeshBuilder::Walk(const XNode& node, const Matrix& parent, bool isTop) {
 }
 
 bool MeshBuilder::ReadMaterial(const XNode& node, XMaterialData& material) {
-    NumberReader reader(node, error);
+    XNumberReader reader(node, error);
     D3DMATERIAL8& m = material.material;
     m = D3DMATERIAL8{};
     if (!reader.Float(m.Diffuse.r, "face colour") || !reader.Float(m.Diffuse.g, "face colour") ||
@@ -251,7 +194,7 @@ bool MeshBuilder::ReadMaterial(const XNode& node, XMaterialData& material) {
 
 bool MeshBuilder::ReadMaterialList(const XNode& node, PartMesh& part, size_t polygonCount,
                                    std::vector<uint32_t>& polygonAttributes) {
-    NumberReader reader(node, error);
+    XNumberReader reader(node, error);
     uint32_t materialCount = 0, indexCount = 0;
     if (!reader.Number(materialCount, "material count") ||
         !reader.Count(indexCount, 1, "face index count"))
@@ -331,11 +274,12 @@ struct CornerNormals {
 
 bool ReadPositionsAndFaces(const XNode& node, PartMesh& part, Polygons& polygons,
                            std::string& error) {
-    NumberReader reader(node, error);
+    XNumberReader reader(node, error);
     uint32_t vertexCount = 0;
     if (!reader.Count(vertexCount, 3, "vertex count"))
         return false;
     part.positions.resize(vertexCount);
+    part.normals.assign(vertexCount, Float3{0, 0, 0});
     for (Float3& p : part.positions)
         if (!reader.Vector(p, "vertex"))
             return false;
@@ -344,7 +288,7 @@ bool ReadPositionsAndFaces(const XNode& node, PartMesh& part, Polygons& polygons
 
 bool ReadNormals(const XNode& node, const Polygons& polygons, CornerNormals& normals,
                  std::string& error) {
-    NumberReader reader(node, error);
+    XNumberReader reader(node, error);
     uint32_t normalCount = 0;
     if (!reader.Count(normalCount, 3, "normal count"))
         return false;
@@ -378,7 +322,7 @@ bool ReadTextureCoords(const XNode* node, PartMesh& part, std::string& error) {
     part.uvs.assign(2 * vertexCount, 0.0f);
     if (node == nullptr)
         return true;
-    NumberReader reader(*node, error);
+    XNumberReader reader(*node, error);
     uint32_t uvCount = 0;
     if (!reader.Count(uvCount, 2, "texture coordinate count"))
         return false;
@@ -401,7 +345,7 @@ bool ReadVertexColors(const XNode* node, PartMesh& part, std::string& error) {
     part.colors.assign(vertexCount, 0x00FFFFFFu);
     if (node == nullptr)
         return true;
-    NumberReader reader(*node, error);
+    XNumberReader reader(*node, error);
     uint32_t colorCount = 0;
     if (!reader.Count(colorCount, 5, "vertex colour count"))
         return false;
@@ -426,10 +370,7 @@ bool ReadVertexColors(const XNode* node, PartMesh& part, std::string& error) {
 // normal is unset or the same, otherwise a copy appended once per further distinct normal.
 class NormalSplitter {
   public:
-    explicit NormalSplitter(PartMesh& mesh)
-        : part(mesh), normalSet(mesh.hasNormals ? mesh.positions.size() : 0, 0) {
-        part.normals.assign(part.positions.size(), Float3{0, 0, 0});
-    }
+    explicit NormalSplitter(PartMesh& mesh) : part(mesh), normalSet(mesh.positions.size(), 0) {}
 
     uint32_t VertexFor(uint32_t vertex, const Float3& n) {
         if (!normalSet[vertex]) {
@@ -450,6 +391,12 @@ class NormalSplitter {
         part.colors.push_back(part.colors[vertex]);
         part.uvs.push_back(part.uvs[2 * vertex]);
         part.uvs.push_back(part.uvs[2 * vertex + 1]);
+        for (XVertexElement& extra : part.extras) {
+            for (uint32_t k = 0; k < extra.components; ++k) {
+                const uint32_t value = extra.values[size_t{vertex} * extra.components + k];
+                extra.values.push_back(value);
+            }
+        }
         list.push_back(copy);
         return copy;
     }
@@ -460,8 +407,9 @@ class NormalSplitter {
     std::unordered_map<uint32_t, std::vector<uint32_t>> copies;
 };
 
-// Splits vertices whose corners disagree on the normal, then triangulates as fans.
-void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerNormals& normals,
+// Splits vertices whose corners disagree on the normal (normals from MeshNormals, null
+// without), then triangulates as fans.
+void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerNormals* normals,
                          const std::vector<uint32_t>& polygonAttributes) {
     NormalSplitter splitter(part);
     std::vector<uint32_t> corner;
@@ -470,10 +418,10 @@ void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerN
         corner.resize(count);
         for (uint32_t c = 0; c < count; ++c) {
             uint32_t vertex = polygons.corners[start + c];
-            if (part.hasNormals) {
+            if (normals != nullptr) {
                 const uint32_t normal =
-                    normals.polygons.corners[normals.polygons.faces[f].first + c];
-                vertex = splitter.VertexFor(vertex, normals.values[normal]);
+                    normals->polygons.corners[normals->polygons.faces[f].first + c];
+                vertex = splitter.VertexFor(vertex, normals->values[normal]);
             }
             corner[c] = vertex;
         }
@@ -484,6 +432,67 @@ void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerN
             part.attributes.push_back(polygonAttributes[f]);
         }
     }
+}
+
+float FloatFromBits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+bool HasExtra(const PartMesh& part, XVertexUsage usage, uint32_t set) {
+    return std::any_of(part.extras.begin(), part.extras.end(),
+                       [&](const XVertexElement& e) { return e.usage == usage && e.set == set; });
+}
+
+// A Mesh's own templates win over the same element in FVFData or DeclData, and an earlier
+// block over a later one. What the templates could have carried moves into their places.
+void AdoptVertexElement(XVertexElement& element, PartMesh& part) {
+    const size_t vertexCount = part.positions.size();
+    switch (element.usage) {
+    case XVertexUsage::Normal:
+        if (part.hasNormals)
+            return;
+        part.hasNormals = true;
+        for (size_t v = 0; v < vertexCount; ++v) {
+            const uint32_t* n = &element.values[3 * v];
+            part.normals[v] =
+                Normalized({FloatFromBits(n[0]), FloatFromBits(n[1]), FloatFromBits(n[2])});
+        }
+        return;
+    case XVertexUsage::Diffuse:
+        if (part.hasColors)
+            return;
+        part.hasColors = true;
+        part.colors = element.values;
+        return;
+    case XVertexUsage::TexCoord:
+        if (element.set == 0 && part.hasUV)
+            return;
+        if (element.set == 0 && element.components == 2) {
+            part.hasUV = true;
+            for (size_t i = 0; i < 2 * vertexCount; ++i)
+                part.uvs[i] = FloatFromBits(element.values[i]);
+            return;
+        }
+        break;
+    case XVertexUsage::PointSize:
+    case XVertexUsage::Specular:
+        break;
+    }
+    if (!HasExtra(part, element.usage, element.set))
+        part.extras.push_back(std::move(element));
+}
+
+bool ReadVertexData(const XNode& node, PartMesh& part, std::string& error) {
+    std::vector<XVertexElement> elements;
+    for (const XNode& child : node.children)
+        if (IsXVertexData(child) &&
+            !ReadXVertexData(child, static_cast<uint32_t>(part.positions.size()), elements, error))
+            return false;
+    for (XVertexElement& element : elements)
+        AdoptVertexElement(element, part);
+    return true;
 }
 
 // Normals take the inverse transpose so that scaling keeps them perpendicular to their faces.
@@ -524,13 +533,14 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
     if (part.hasNormals && !ReadNormals(*children.normals, polygons, normals, error))
         return false;
     if (!ReadTextureCoords(children.textureCoords, part, error) ||
-        !ReadVertexColors(children.colors, part, error))
+        !ReadVertexColors(children.colors, part, error) || !ReadVertexData(node, part, error))
         return false;
     std::vector<uint32_t> polygonAttributes(polygons.faces.size(), 0);
     if (children.materialList != nullptr &&
         !ReadMaterialList(*children.materialList, part, polygons.faces.size(), polygonAttributes))
         return false;
-    SplitAndTriangulate(part, polygons, normals, polygonAttributes);
+    SplitAndTriangulate(part, polygons, children.normals != nullptr ? &normals : nullptr,
+                        polygonAttributes);
     BakeTransform(part, transform);
     parts.push_back(std::move(part));
     return true;
@@ -539,6 +549,127 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
 void PutFloat(uint8_t*& out, float value) {
     std::memcpy(out, &value, 4);
     out += 4;
+}
+
+void PutDword(uint8_t*& out, uint32_t value) {
+    std::memcpy(out, &value, 4);
+    out += 4;
+}
+
+// The merged meshes' vertex format: every element any of them has.
+struct VertexFormat {
+    bool normals = false, pointSize = false, colors = false, specular = false;
+    uint32_t texSets = 0;
+    std::array<uint32_t, 8> texFloats{}; // floats of each texture coordinate set
+
+    void Include(const PartMesh& part) {
+        normals |= part.hasNormals;
+        colors |= part.hasColors;
+        if (part.hasUV)
+            AddSet(0, 2);
+        for (const XVertexElement& extra : part.extras) {
+            pointSize |= extra.usage == XVertexUsage::PointSize;
+            specular |= extra.usage == XVertexUsage::Specular;
+            if (extra.usage == XVertexUsage::TexCoord)
+                AddSet(extra.set, extra.components);
+        }
+    }
+    void AddSet(uint32_t set, uint32_t floats) {
+        texSets = std::max(texSets, set + 1);
+        texFloats[set] = std::max(texFloats[set], floats);
+    }
+    // Sets below the highest that no mesh has are two zeros, the format's default size.
+    void CloseGaps() {
+        for (uint32_t s = 0; s < texSets; ++s)
+            if (texFloats[s] == 0)
+                texFloats[s] = 2;
+    }
+    DWORD Fvf() const {
+        constexpr DWORD SIZE_CODES[5] = {0, 3, 0, 1, 2}; // by floats: 1 = 3, 2 = 0, 3 = 1, 4 = 2
+        DWORD fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (pointSize ? D3DFVF_PSIZE : 0) |
+                    (colors ? D3DFVF_DIFFUSE : 0) | (specular ? D3DFVF_SPECULAR : 0) |
+                    (texSets << D3DFVF_TEXCOUNT_SHIFT);
+        for (uint32_t s = 0; s < texSets; ++s)
+            fvf |= SIZE_CODES[texFloats[s]] << (16 + 2 * s);
+        return fvf;
+    }
+    UINT Size() const {
+        UINT size =
+            12 + (normals ? 12 : 0) + (pointSize ? 4 : 0) + (colors ? 4 : 0) + (specular ? 4 : 0);
+        for (uint32_t s = 0; s < texSets; ++s)
+            size += 4 * texFloats[s];
+        return size;
+    }
+};
+
+// Writes one mesh's vertices in the merged format; what it lacks is zero, except the
+// diffuse colour, which its own reading already defaulted.
+class VertexWriter {
+  public:
+    VertexWriter(const PartMesh& mesh, const VertexFormat& vertexFormat)
+        : part(mesh), format(vertexFormat) {
+        for (const XVertexElement& extra : part.extras) {
+            if (extra.usage == XVertexUsage::PointSize)
+                pointSize = &extra;
+            else if (extra.usage == XVertexUsage::Specular)
+                specular = &extra;
+            else if (extra.usage == XVertexUsage::TexCoord)
+                texSet[extra.set] = &extra;
+        }
+    }
+
+    void Write(size_t v, uint8_t*& out) const {
+        PutFloat(out, part.positions[v].x);
+        PutFloat(out, part.positions[v].y);
+        PutFloat(out, part.positions[v].z);
+        if (format.normals) {
+            PutFloat(out, part.normals[v].x);
+            PutFloat(out, part.normals[v].y);
+            PutFloat(out, part.normals[v].z);
+        }
+        if (format.pointSize)
+            PutDword(out, pointSize != nullptr ? pointSize->values[v] : 0);
+        if (format.colors)
+            PutDword(out, part.colors[v]);
+        if (format.specular)
+            PutDword(out, specular != nullptr ? specular->values[v] : 0);
+        for (uint32_t s = 0; s < format.texSets; ++s) {
+            uint32_t written = 0;
+            if (s == 0 && part.hasUV) {
+                PutFloat(out, part.uvs[2 * v]);
+                PutFloat(out, part.uvs[2 * v + 1]);
+                written = 2;
+            } else if (texSet[s] != nullptr) {
+                for (; written < texSet[s]->components; ++written)
+                    PutDword(out, texSet[s]->values[v * texSet[s]->components + written]);
+            }
+            for (; written < format.texFloats[s]; ++written)
+                PutFloat(out, 0.0f);
+        }
+    }
+
+  private:
+    const PartMesh& part;
+    const VertexFormat& format;
+    const XVertexElement* pointSize = nullptr;
+    const XVertexElement* specular = nullptr;
+    std::array<const XVertexElement*, 8> texSet{};
+};
+
+// Meshes without materials of their own get a plain white one when others have some.
+void AppendMaterials(const PartMesh& part, bool anyMaterials, XMeshData& mesh) {
+    const auto materialBase = static_cast<uint32_t>(mesh.materials.size());
+    if (part.materials.empty() && anyMaterials) {
+        XMaterialData plain;
+        plain.material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+        plain.material.Specular.a = 1.0f;
+        plain.material.Emissive.a = 1.0f;
+        mesh.materials.push_back(plain);
+    }
+    for (const XMaterialData& material : part.materials)
+        mesh.materials.push_back(material);
+    for (uint32_t attribute : part.attributes)
+        mesh.attributes.push_back(materialBase + attribute);
 }
 
 } // namespace
@@ -554,12 +685,11 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
         error = "the file holds no mesh";
         return false;
     }
-    bool normals = false, colors = false, uv = false, anyMaterials = false;
+    VertexFormat format;
+    bool anyMaterials = false;
     size_t vertexTotal = 0, faceTotal = 0;
     for (const PartMesh& part : parts) {
-        normals |= part.hasNormals;
-        colors |= part.hasColors;
-        uv |= part.hasUV;
+        format.Include(part);
         anyMaterials |= !part.materials.empty();
         vertexTotal += part.positions.size();
         faceTotal += part.attributes.size();
@@ -568,9 +698,9 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
         error = "too many vertices";
         return false;
     }
-    mesh.fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (colors ? D3DFVF_DIFFUSE : 0) |
-               (uv ? D3DFVF_TEX1 : 0);
-    mesh.vertexSize = 12 + (normals ? 12 : 0) + (colors ? 4 : 0) + (uv ? 8 : 0);
+    format.CloseGaps();
+    mesh.fvf = format.Fvf();
+    mesh.vertexSize = format.Size();
     mesh.vertexCount = static_cast<uint32_t>(vertexTotal);
     mesh.meshCount = static_cast<uint32_t>(parts.size());
     mesh.vertices.resize(vertexTotal * mesh.vertexSize);
@@ -579,39 +709,12 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
     uint8_t* out = mesh.vertices.data();
     uint32_t base = 0;
     for (const PartMesh& part : parts) {
-        for (size_t v = 0; v < part.positions.size(); ++v) {
-            PutFloat(out, part.positions[v].x);
-            PutFloat(out, part.positions[v].y);
-            PutFloat(out, part.positions[v].z);
-            if (normals) {
-                PutFloat(out, part.normals[v].x);
-                PutFloat(out, part.normals[v].y);
-                PutFloat(out, part.normals[v].z);
-            }
-            if (colors) {
-                std::memcpy(out, &part.colors[v], 4);
-                out += 4;
-            }
-            if (uv) {
-                PutFloat(out, part.uvs[2 * v]);
-                PutFloat(out, part.uvs[2 * v + 1]);
-            }
-        }
+        const VertexWriter writer(part, format);
+        for (size_t v = 0; v < part.positions.size(); ++v)
+            writer.Write(v, out);
         for (uint32_t index : part.indices)
             mesh.indices.push_back(base + index);
-        // Meshes without materials of their own get a plain white one when others have some.
-        const auto materialBase = static_cast<uint32_t>(mesh.materials.size());
-        if (part.materials.empty() && anyMaterials) {
-            XMaterialData plain;
-            plain.material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-            plain.material.Specular.a = 1.0f;
-            plain.material.Emissive.a = 1.0f;
-            mesh.materials.push_back(plain);
-        }
-        for (const XMaterialData& material : part.materials)
-            mesh.materials.push_back(material);
-        for (uint32_t attribute : part.attributes)
-            mesh.attributes.push_back(materialBase + attribute);
+        AppendMaterials(part, anyMaterials, mesh);
         base += static_cast<uint32_t>(part.positions.size());
     }
     return true;
