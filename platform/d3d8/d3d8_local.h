@@ -473,7 +473,6 @@ class D3D8Device final : public IDirect3DDevice8 {
 
     // Creation steps (d3d8_present.cpp).
     bool CreateContext(std::string& error);
-    void CoverDisplay();
     bool CreateBackBuffer(std::string& error);
     void DestroyGlObjects();
     void PaceFrame();
