@@ -149,6 +149,61 @@ Vertex Lerp(const Vertex& a, const Vertex& b, float t) {
     return v;
 }
 
+float TwiceArea(const Mesh& mesh, uint32_t a, uint32_t b, uint32_t c) {
+    return Length(Cross(mesh.vertices[b].position - mesh.vertices[a].position,
+                        mesh.vertices[c].position - mesh.vertices[a].position));
+}
+
+float TwicePolygonArea(const Mesh& mesh, const std::vector<uint32_t>& loop) {
+    Vec3 sum{};
+    for (size_t k = 1; k + 1 < loop.size(); ++k) {
+        sum = sum + Cross(mesh.vertices[loop[k]].position - mesh.vertices[loop[0]].position,
+                          mesh.vertices[loop[k + 1]].position - mesh.vertices[loop[0]].position);
+    }
+    return Length(sum);
+}
+
+// Triangulates a triangle's outline with corners inserted into its edges, using only those
+// corners: no new point inside the face, which could land on the edge of a coplanar face
+// lying over it. Each ear cut off has area and leaves an outline that still has some, so no
+// triangle is degenerate.
+template <typename Clear, typename Emit>
+void ClipEars(const Mesh& mesh, std::vector<uint32_t> loop, Clear diagonalClear, Emit emit) {
+    while (loop.size() > 3) {
+        size_t n = loop.size(), best = n;
+        float total = TwicePolygonArea(mesh, loop);
+        // Relative, so that rounding in an ear as large as the whole outline does not pass
+        // for a remainder with area.
+        const float minArea = total * 1e-4f;
+        float bestArea = 0;
+        bool bestClear = false;
+        for (size_t i = 0; i < n; ++i) {
+            uint32_t prev = loop[(i + n - 1) % n], next = loop[(i + 1) % n];
+            float ear = TwiceArea(mesh, prev, loop[i], next);
+            if (ear <= minArea || total - ear <= minArea) {
+                continue;
+            }
+            // The largest ear keeps the new triangles as far from slivers as the outline
+            // allows; better still one whose new edge passes no other corner, which would be
+            // a T-junction of its own in a long, thin face.
+            bool clear = diagonalClear(prev, next);
+            if ((clear && !bestClear) || (clear == bestClear && ear > bestArea)) {
+                best = i;
+                bestArea = ear;
+                bestClear = clear;
+            }
+        }
+        if (best == n) {
+            break; // only slivers left: keep the rest as one fan
+        }
+        emit(loop[(best + n - 1) % n], loop[best], loop[(best + 1) % n]);
+        loop.erase(loop.begin() + static_cast<long>(best));
+    }
+    for (size_t k = 1; k + 1 < loop.size(); ++k) {
+        emit(loop[0], loop[k], loop[k + 1]);
+    }
+}
+
 std::vector<bool> UsedVertices(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
     std::vector<bool> used(mesh.vertices.size(), false);
     for (size_t t = 0; t < mesh.triangles.size(); ++t) {
@@ -179,10 +234,29 @@ SeamCount CountSeams(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
             }
         }
     }
+    std::map<uint32_t, std::vector<uint32_t>> neighbours;
+    for (const auto& [edge, n] : uses) {
+        neighbours[edge.first].push_back(edge.second);
+        neighbours[edge.second].push_back(edge.first);
+    }
+    // A corner inside an edge is a crack when one of the corner's own edges runs along that
+    // edge; a corner that only lies close to a long diagonal across a face is not.
+    auto runsAlong = [&](uint32_t point, uint32_t a, uint32_t b) {
+        Vec3 pa = w.points[a], d = Normalize(w.points[b] - pa);
+        for (uint32_t q : neighbours[point]) {
+            Vec3 rel = w.points[q] - pa;
+            if (Length(rel - d * Dot(rel, d)) < SEAM_TOLERANCE) {
+                return true;
+            }
+        }
+        return false;
+    };
     SeamCount count;
     for (const auto& [edge, n] : uses) {
         count.openEdges += n == 1;
-        count.tJunctions += PointsInside(w, edge.first, edge.second).size();
+        for (const EdgePoint& p : PointsInside(w, edge.first, edge.second)) {
+            count.tJunctions += runsAlong(p.point, edge.first, edge.second);
+        }
     }
     return count;
 }
@@ -201,12 +275,11 @@ size_t SplitTJunctions(Mesh& mesh, std::vector<bool>* flags) {
         const bool flag = flags && (*flags)[t];
         uint32_t corner[3] = {tri.a, tri.b, tri.c};
         std::vector<uint32_t> loop;
-        int edgesWithPoints = 0, lastEdgeWithPoints = -1;
+        bool anyPoint = false;
         for (int e = 0; e < 3; ++e) {
             uint32_t va = corner[e], vb = corner[(e + 1) % 3];
             loop.push_back(va);
             std::vector<EdgePoint> inside = PointsInside(w, w.pointOf[va], w.pointOf[vb]);
-            int added = 0;
             for (const EdgePoint& p : inside) {
                 if (p.point == w.pointOf[corner[(e + 2) % 3]]) {
                     continue; // a degenerate triangle's own third corner
@@ -217,43 +290,26 @@ size_t SplitTJunctions(Mesh& mesh, std::vector<bool>* flags) {
                     Vertex v = Lerp(mesh.vertices[va], mesh.vertices[vb], p.t);
                     v.position = w.points[p.point];
                     it = inserted.emplace(key, mesh.Add(v)).first;
+                    w.pointOf.push_back(p.point);
                     inserted[{{vb, va}, p.point}] = it->second;
                 }
                 loop.push_back(it->second);
-                ++added;
-            }
-            if (added) {
-                ++edgesWithPoints;
-                lastEdgeWithPoints = e;
+                anyPoint = true;
             }
         }
         auto emit = [&](uint32_t a, uint32_t b, uint32_t c) {
             out.push_back({a, b, c, tri.material});
             outFlags.push_back(flag);
         };
-        if (edgesWithPoints == 0) {
+        if (!anyPoint) {
             emit(tri.a, tri.b, tri.c);
             continue;
         }
         ++split;
-        size_t n = loop.size();
-        if (edgesWithPoints == 1) {
-            // Fan from the corner facing the split edge: no triangle is degenerate.
-            uint32_t apex = corner[(lastEdgeWithPoints + 2) % 3];
-            size_t at = std::find(loop.begin(), loop.end(), apex) - loop.begin();
-            for (size_t k = 1; k + 1 < n; ++k) {
-                emit(apex, loop[(at + k) % n], loop[(at + k + 1) % n]);
-            }
-            continue;
-        }
-        // Points on two or three edges: fan from the centre, so that no corner's fan runs
-        // along a split edge.
-        Vertex centre = Lerp(Lerp(mesh.vertices[tri.a], mesh.vertices[tri.b], 0.5f),
-                             mesh.vertices[tri.c], 1.0f / 3.0f);
-        uint32_t c = mesh.Add(centre);
-        for (size_t k = 0; k < n; ++k) {
-            emit(c, loop[k], loop[(k + 1) % n]);
-        }
+        auto clear = [&](uint32_t a, uint32_t b) {
+            return PointsInside(w, w.pointOf[a], w.pointOf[b]).empty();
+        };
+        ClipEars(mesh, loop, clear, emit);
     }
     mesh.triangles = out;
     if (flags) {

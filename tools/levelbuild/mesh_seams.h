@@ -13,8 +13,10 @@
 
 namespace levelbuild {
 
-// Corners closer than this are the same point; a corner closer than this to an edge lies on it.
-constexpr float SEAM_TOLERANCE = 2e-3f;
+// Corners closer than this are the same point; a corner closer than this to an edge lies on
+// it. Small enough that the diagonal of a long, thin face (a window frame's 5 cm side) does
+// not pass for an edge through the corners beside it.
+constexpr float SEAM_TOLERANCE = 2e-4f;
 
 struct SeamCount {
     size_t openEdges = 0;
