@@ -1,7 +1,7 @@
 // Start-up, the frame loop with its three-way dispatch, and shutdown.
 #include "app/winmain.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/setup_file.h"
 #include "app/window_proc.h"
 #include "player/camera_script.h"

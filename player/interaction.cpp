@@ -3,7 +3,7 @@
 // collectible in view is picked up. Both aim with ray casts against the visible level model.
 #include "player/interaction.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/ray_cast.h"
 #include "sound/sound.h"
 #include "sound/sound_logic.h"

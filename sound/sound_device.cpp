@@ -1,6 +1,6 @@
 // The sound device and the table of the seven sounds: created together at start-up when
 // sound is enabled. A missing device leaves the game silent but running.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "sound/sound.h"
 
 IDirectSound* SoundDevice = nullptr;

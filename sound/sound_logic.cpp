@@ -1,7 +1,7 @@
 // Ambience and event-sound placement, once per frame. The three loops ride slow sine cycles
 // whose pace wanders at random; shelter damps them; menus mute them.
 #include "sound/sound_logic.h"
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "sound/sound_logic_local.h"
 #include "world/animated_objects.h"
 

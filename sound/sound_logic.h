@@ -3,7 +3,7 @@
 // sounds at the object the player operated last.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "sound/sound.h"
 
 // Index of the object the player operated last; event sounds sit at its position. Starts 0.

@@ -1,7 +1,7 @@
 // The ambience state behind SoundUpdate, visible to the sound module and its tests only.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 // Angle of the ambience cycle in radians, kept within [0, pi].
 extern float AmbiencePhase;

@@ -4,7 +4,7 @@
 // the eye; the sounds are the game's own, played on the silent audio device.
 #include "player/interaction.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "dsound/dsound_mixer.h"
 #include "player/memory_mesh.h"
 #include "sound/sound.h"

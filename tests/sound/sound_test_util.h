@@ -2,7 +2,7 @@
 // seven sounds loaded from the embedded resources, and everything torn down afterwards.
 #pragma once
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "dsound/dsound_mixer.h"
 #include "sound/sound.h"
 #include "sound/sound_logic.h"
