@@ -155,8 +155,8 @@ int AnimatedObjects::ObjectClick(Vec3 eye, Vec3 direction) {
     ApplyLinks(isOpen, isMoving, picked);
 
     if (engine.soundsEnabled != 0) {
-        SoundPlay(SoundTable[ClickSound(picked, isOpen[picked], wasOpen)], 0);
-        LastActivatedObject = picked;
+        SoundPlay(soundTable[ClickSound(picked, isOpen[picked], wasOpen)], 0);
+        lastActivatedObject = picked;
     }
 
     for (const Flight& flight : FLIGHTS) {

@@ -134,7 +134,7 @@ HRESULT SetUpDeviceObjects() {
 
 void ReleaseAll() {
     if (engine.soundsEnabled != 0) {
-        for (SoundObject*& sound : SoundTable) {
+        for (SoundObject*& sound : soundTable) {
             SoundDestroy(sound);
             sound = nullptr;
         }

@@ -3,8 +3,8 @@
 #include "core/engine_state.h"
 #include "sound/sound.h"
 
-IDirectSound* SoundDevice = nullptr;
-SoundObject* SoundTable[SOUND_COUNT] = {};
+IDirectSound* soundDevice = nullptr;
+SoundObject* soundTable[SOUND_COUNT] = {};
 
 namespace {
 
@@ -21,17 +21,17 @@ HRESULT SoundInit(HWND window) {
     // Without a device SoundCreate yields null, so every entry stays silent.
     SoundDeviceCreate(window);
     for (int id = 0; id < SOUND_COUNT; ++id) {
-        SoundTable[id] = SoundCreate(SOUND_NAMES[id], 1);
+        soundTable[id] = SoundCreate(SOUND_NAMES[id], 1);
     }
     return S_OK;
 }
 
 HRESULT SoundDeviceCreate(HWND window) {
-    if (FAILED(DirectSoundCreate(nullptr, &SoundDevice, nullptr))) {
-        SoundDevice = nullptr;
+    if (FAILED(DirectSoundCreate(nullptr, &soundDevice, nullptr))) {
+        soundDevice = nullptr;
         return E_FAIL;
     }
-    if (FAILED(SoundDevice->SetCooperativeLevel(window, DSSCL_NORMAL))) {
+    if (FAILED(soundDevice->SetCooperativeLevel(window, DSSCL_NORMAL))) {
         SoundDeviceRelease();
         return E_FAIL;
     }
@@ -39,8 +39,8 @@ HRESULT SoundDeviceCreate(HWND window) {
 }
 
 void SoundDeviceRelease() {
-    if (SoundDevice != nullptr) {
-        SoundDevice->Release();
-        SoundDevice = nullptr;
+    if (soundDevice != nullptr) {
+        soundDevice->Release();
+        soundDevice = nullptr;
     }
 }
