@@ -278,6 +278,9 @@ LevelModels AssembleModels(LevelScene& scene) {
     std::ostringstream report;
     const ReservedMaterials ids = RequireReservedMaterials(scene);
     const std::vector<int> rank = FinalMaterialRank(scene, ids);
+    // Pieces that meet edge to middle get shared corners before anything is counted or lit.
+    report << "split " << SplitTJunctions(scene.level, &scene.levelShadowed) << " level and "
+           << SplitTJunctions(scene.detail) << " detail triangles at T-junctions\n";
 
     MarkedMesh level = AssembleLevel(scene, ids, rank, report);
     out.markers = MakeShadowMarkers(scene, level);
