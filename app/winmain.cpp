@@ -3,7 +3,7 @@
 
 #include "core/engine_state.h"
 #include "app/setup_file.h"
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 #include "app/window_proc.h"
 #include "player/camera_script.h"
 #include "player/movement.h"

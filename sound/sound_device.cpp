@@ -1,7 +1,7 @@
 // The sound device and the table of the seven sounds: created together at start-up when
 // sound is enabled. A missing device leaves the game silent but running.
 #include "core/engine_state.h"
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 #include "sound/sound.h"
 #include "win32/win32_platform.h"
 

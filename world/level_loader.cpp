@@ -2,7 +2,7 @@
 #include "world/level_loader.h"
 
 #include "core/engine_state.h"
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 #include "world/animated_objects.h"
 #include "world/collectible_candidates.h"
 #include "world/corona_tables.h"
