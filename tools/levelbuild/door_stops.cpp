@@ -6,6 +6,8 @@
 #include "scene_statements.h"
 #include "world/object_table.h"
 
+#include "world/object_table.h"
+
 #include <algorithm>
 #include <cmath>
 

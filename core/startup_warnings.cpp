@@ -1,5 +1,5 @@
 // Start-up warnings on stderr, kept in order for tests.
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 
 #include <cstdio>
 #include <set>
