@@ -1,45 +1,33 @@
 // ID3DXBuffer: a reference-counted block of memory, aligned for any record type.
 #include "d3dx/d3dx8.h"
+#include "win32/ref_counted.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-namespace {
+    namespace {
 
-class D3DXBuffer final : public ID3DXBuffer {
-  public:
-    explicit D3DXBuffer(DWORD size)
-        : bytes(new (std::nothrow) std::max_align_t[Slots(size)]()), length(size) {}
+    class D3DXBuffer final : public RefCounted<ID3DXBuffer> {
+      public:
+        explicit D3DXBuffer(DWORD size)
+            : bytes(new (std::nothrow) std::max_align_t[Slots(size)]()), length(size) {}
 
-    bool Valid() const { return bytes != nullptr; }
+        bool Valid() const { return bytes != nullptr; }
 
-    HRESULT QueryInterface(REFIID, void** ppvObj) override {
-        if (ppvObj != nullptr)
-            *ppvObj = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        const ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-    LPVOID GetBufferPointer() override { return length != 0 ? bytes.get() : nullptr; }
-    DWORD GetBufferSize() override { return length; }
+        LPVOID GetBufferPointer() override { return length != 0 ? bytes.get() : nullptr; }
+        DWORD GetBufferSize() override { return length; }
 
-  private:
-    static size_t Slots(DWORD size) {
-        return (static_cast<size_t>(size) + sizeof(std::max_align_t) - 1) /
-                   sizeof(std::max_align_t) +
-               1;
-    }
+      private:
+        static size_t Slots(DWORD size) {
+            return (static_cast<size_t>(size) + sizeof(std::max_align_t) - 1) /
+                       sizeof(std::max_align_t) +
+                   1;
+        }
 
-    std::unique_ptr<std::max_align_t[]> bytes;
-    DWORD length;
-    ULONG references = 1;
-};
+        std::unique_ptr<std::max_align_t[]> bytes;
+        DWORD length;
+    };
 
 } // namespace
 
