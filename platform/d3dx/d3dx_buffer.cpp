@@ -6,28 +6,28 @@
 #include <memory>
 #include <new>
 
-    namespace {
+namespace {
 
-    class D3DXBuffer final : public RefCounted<ID3DXBuffer> {
-      public:
-        explicit D3DXBuffer(DWORD size)
-            : bytes(new (std::nothrow) std::max_align_t[Slots(size)]()), length(size) {}
+class D3DXBuffer final : public RefCounted<ID3DXBuffer> {
+  public:
+    explicit D3DXBuffer(DWORD size)
+        : bytes(new (std::nothrow) std::max_align_t[Slots(size)]()), length(size) {}
 
-        bool Valid() const { return bytes != nullptr; }
+    bool Valid() const { return bytes != nullptr; }
 
-        LPVOID GetBufferPointer() override { return length != 0 ? bytes.get() : nullptr; }
-        DWORD GetBufferSize() override { return length; }
+    LPVOID GetBufferPointer() override { return length != 0 ? bytes.get() : nullptr; }
+    DWORD GetBufferSize() override { return length; }
 
-      private:
-        static size_t Slots(DWORD size) {
-            return (static_cast<size_t>(size) + sizeof(std::max_align_t) - 1) /
-                       sizeof(std::max_align_t) +
-                   1;
-        }
+  private:
+    static size_t Slots(DWORD size) {
+        return (static_cast<size_t>(size) + sizeof(std::max_align_t) - 1) /
+                   sizeof(std::max_align_t) +
+               1;
+    }
 
-        std::unique_ptr<std::max_align_t[]> bytes;
-        DWORD length;
-    };
+    std::unique_ptr<std::max_align_t[]> bytes;
+    DWORD length;
+};
 
 } // namespace
 
