@@ -150,7 +150,7 @@ HRESULT DirectSoundCreate(LPCGUID pcGuidDevice, LPDIRECTSOUND* ppDS, LPUNKNOWN p
     }
 
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        Win32SetErrorText(std::string("DirectSoundCreate: no audio: ") + SDL_GetError());
+        Win32SetErrorText(SDL_GetError());
         return DSERR_NODRIVER;
     }
     SDL_AudioSpec want{};
@@ -164,8 +164,7 @@ HRESULT DirectSoundCreate(LPCGUID pcGuidDevice, LPDIRECTSOUND* ppDS, LPUNKNOWN p
     const SDL_AudioDeviceID id =
         SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (id == 0) {
-        Win32SetErrorText(std::string("DirectSoundCreate: cannot open the audio device: ") +
-                          SDL_GetError());
+        Win32SetErrorText(std::string("the audio device cannot be opened: ") + SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return DSERR_NODRIVER;
     }

@@ -4,7 +4,7 @@
 #include "tools/levelbuild/image_io.h"
 #include "tools/levelbuild/level_builder.h"
 #include "tools/levelbuild/menus.h"
-#include "tools/levelbuild/object_table.h"
+#include "tools/levelbuild/object_boxes.h"
 #include "tools/levelbuild/x_writer.h"
 
 #include "d3dx/d3dx8.h"
@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -236,6 +238,43 @@ TEST(LevelBuilder, DescriptionErrorsNameTheirLine) {
     EXPECT_THROW(BuildScene(Parse(std::string(MATERIALS) +
                                   "wall plaster plaster 2 25 6 25 2.53 4.83 0.1 door 3\n")),
                  std::runtime_error);
+}
+
+TEST(LevelBuilder, LampsGlowAtTheirCoronaWithItsRangeAndTint) {
+    const std::string lampMaterials = std::string(MATERIALS) + "material metal - 1 1 1 1 1\n"
+                                                               "material lampshade - 1 1 1 1 1\n";
+    // Corona 12 is the reddish wall lamp of the back hall; the arm reaches the wall at z 32.
+    LevelScene scene = BuildScene(Parse(lampMaterials + "lamp wall 12 0.65 32.0\nlamp sun 28\n"));
+    ASSERT_EQ(scene.lamps.size(), 2u);
+    const LampInfo& lamp = scene.lamps[0];
+    EXPECT_EQ(lamp.position.x, 0.65f);
+    EXPECT_EQ(lamp.position.y, 4.49f);
+    EXPECT_EQ(lamp.position.z, 31.68f);
+    EXPECT_EQ(lamp.range, 6.0f);
+    EXPECT_EQ(lamp.r, 1.0f);
+    EXPECT_LT(lamp.b, lamp.g);
+    EXPECT_LT(lamp.g, 0.75f);
+    // The sun hangs nothing; the wall lamp's cap sits just above its glow.
+    EXPECT_EQ(scene.lamps[1].range, 100.0f);
+    ASSERT_FALSE(scene.detail.vertices.empty());
+    float lowest = 1e9f;
+    for (const Vertex& v : scene.detail.vertices) {
+        lowest = std::min(lowest, v.position.y);
+        EXPECT_LT(std::fabs(v.position.x - 0.65f), 0.1f);
+        EXPECT_GT(v.position.z, 31.58f);
+        EXPECT_LT(v.position.z, 32.02f);
+    }
+    EXPECT_NEAR(lowest, 4.49f + 0.1f, 1e-4f);
+
+    for (const char* bad : {"lamp pendant 29 4.73\n", "lamp pendant -1 4.73\n",
+                            "lamp pendant 2.5 4.73\n", "lamp pendant four 4.73\n"}) {
+        try {
+            BuildScene(Parse(lampMaterials + bad));
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("line 8"), std::string::npos) << e.what();
+        }
+    }
 }
 
 TEST(LevelBuilder, FontDrawsTheGlyphPixels) {

@@ -1,12 +1,11 @@
-// The one program that stands in for the fixed-function pipeline: transform (or pretransformed
-// screen positions), point sizes, texture stage 0, alpha test and table fog, all driven by the
-// uniform block the device fills from its tracked state.
+// The general fixed-function program: one program for every state, branching at run time on
+// a uniform copy of the program key. The device draws with specialised programs; this one is
+// the reference they are checked against, and what the layer falls back to with
+// specialisation switched off. Also the compile and link step every program goes through.
 #include "d3d8/d3d8_local.h"
 
-namespace {
-
-// Shared by both stages; member order and types match D3D8ShaderConstants.
-const char* const CONSTANTS_BLOCK = R"(
+// Member order and types match D3D8ShaderConstants.
+const char* const D3D8_CONSTANTS_BLOCK = R"(
 layout(std140) uniform Constants {
     mat4 worldView;
     mat4 projection;
@@ -17,10 +16,19 @@ layout(std140) uniform Constants {
     vec4 fog;
     vec4 fogColor;
     vec4 textureFactor;
-    ivec4 colorStage;
-    ivec4 alphaStage;
-    ivec4 vertexFlags;
-    ivec4 pixelFlags;
+    ivec4 alphaRef;
+};
+)";
+
+namespace {
+
+// The key as the general program reads it.
+const char* const SELECTION_BLOCK = R"(
+layout(std140) uniform Selection {
+    ivec4 colorStage;  // op, arg1, arg2, arg0
+    ivec4 alphaStage;  // op, arg1, arg2, arg0
+    ivec4 vertexFlags; // pretransformed, fog depth source, per-vertex point size
+    ivec4 pixelFlags;  // alpha func (0 off), unused, texture bound
 };
 )";
 
@@ -155,7 +163,7 @@ vec4 Combine(ivec4 stage, vec4 texel) {
 bool AlphaPasses(float alpha) {
     int func = pixelFlags.x;
     int value = int(floor(clamp(alpha, 0.0, 1.0) * 255.0 + 0.5));
-    int ref = pixelFlags.y;
+    int ref = alphaRef.x;
     if (func == 1) return false;
     if (func == 2) return value < ref;
     if (func == 3) return value == ref;
@@ -196,8 +204,22 @@ void main() {
 }
 )";
 
+} // namespace
+
+const char* D3D8GeneralVertexSource() {
+    static const std::string source = std::string(SELECTION_BLOCK) + VERTEX_SHADER;
+    return source.c_str();
+}
+
+const char* D3D8GeneralFragmentSource() {
+    static const std::string source = std::string(SELECTION_BLOCK) + FRAGMENT_SHADER;
+    return source.c_str();
+}
+
+namespace {
+
 GLuint Compile(GLenum type, const char* body, std::string& error) {
-    const char* sources[] = {"#version 330 core\n", CONSTANTS_BLOCK, body};
+    const char* sources[] = {"#version 330 core\n", D3D8_CONSTANTS_BLOCK, body};
     GLuint shader = glCreateShader(type);
     glShaderSource(shader, 3, sources, nullptr);
     glCompileShader(shader);
@@ -215,16 +237,16 @@ GLuint Compile(GLenum type, const char* body, std::string& error) {
 
 } // namespace
 
-bool D3D8Program::Create(std::string& error) {
-    GLuint vertex = Compile(GL_VERTEX_SHADER, VERTEX_SHADER, error);
+GLuint D3D8LinkProgram(const char* vertexBody, const char* fragmentBody, std::string& error) {
+    GLuint vertex = Compile(GL_VERTEX_SHADER, vertexBody, error);
     if (vertex == 0)
-        return false;
-    GLuint fragment = Compile(GL_FRAGMENT_SHADER, FRAGMENT_SHADER, error);
+        return 0;
+    GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentBody, error);
     if (fragment == 0) {
         glDeleteShader(vertex);
-        return false;
+        return 0;
     }
-    program = glCreateProgram();
+    GLuint program = glCreateProgram();
     glAttachShader(program, vertex);
     glAttachShader(program, fragment);
     glLinkProgram(program);
@@ -236,32 +258,8 @@ bool D3D8Program::Create(std::string& error) {
         char log[2048] = {};
         glGetProgramInfoLog(program, sizeof log, nullptr, log);
         error = std::string("shader link failed: ") + log;
-        Destroy();
-        return false;
-    }
-    glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "stage0"), 0);
-    GLuint block = glGetUniformBlockIndex(program, "Constants");
-    glUniformBlockBinding(program, block, 0);
-    GLint blockSize = 0;
-    glGetActiveUniformBlockiv(program, block, GL_UNIFORM_BLOCK_DATA_SIZE, &blockSize);
-    if (blockSize != static_cast<GLint>(sizeof(D3D8ShaderConstants))) {
-        error = "uniform block layout mismatch";
-        Destroy();
-        return false;
-    }
-    glGenBuffers(1, &uniformBuffer);
-    glBindBuffer(GL_UNIFORM_BUFFER, uniformBuffer);
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(D3D8ShaderConstants), nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer);
-    return true;
-}
-
-void D3D8Program::Destroy() {
-    if (uniformBuffer != 0)
-        glDeleteBuffers(1, &uniformBuffer);
-    if (program != 0)
         glDeleteProgram(program);
-    uniformBuffer = 0;
-    program = 0;
+        return 0;
+    }
+    return program;
 }
