@@ -44,8 +44,6 @@ const D3D8FormatInfo* D3D8FindFormat(D3DFORMAT format);
 UINT D3D8RowPitch(const D3D8FormatInfo& info, UINT width);
 UINT D3D8RowCount(const D3D8FormatInfo& info, UINT height);
 
-// Decodes DXT1/2/3/4/5 blocks of a width x height level into RGBA bytes (R, G, B, A per pixel).
-void D3D8DecodeDxt(D3DFORMAT format, const BYTE* blocks, UINT width, UINT height, BYTE* rgba);
 
 // ---- Vertex formats -------------------------------------------------------------------------
 
