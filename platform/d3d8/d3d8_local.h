@@ -44,7 +44,6 @@ const D3D8FormatInfo* D3D8FindFormat(D3DFORMAT format);
 UINT D3D8RowPitch(const D3D8FormatInfo& info, UINT width);
 UINT D3D8RowCount(const D3D8FormatInfo& info, UINT height);
 
-
 // ---- Vertex formats -------------------------------------------------------------------------
 
 // Where each element of an FVF vertex lies; -1 for an element the format lacks.
