@@ -67,21 +67,6 @@ D3D8Device::~D3D8Device() {
     direct3d->Release();
 }
 
-HRESULT D3D8Device::QueryInterface(REFIID, void** ppvObj) {
-    if (ppvObj != nullptr)
-        *ppvObj = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG D3D8Device::Release() {
-    if (refCount == 0)
-        return 0;
-    ULONG left = --refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 void D3D8Device::MakeCurrent() {
     if (context != nullptr && SDL_GL_GetCurrentContext() != context)
         SDL_GL_MakeCurrent(sdlWindow, context);

@@ -53,21 +53,6 @@ IDirect3D8* Direct3DCreate8(UINT SDKVersion) {
 
 D3D8Direct3D::D3D8Direct3D() : modes(ListModes()) {}
 
-HRESULT D3D8Direct3D::QueryInterface(REFIID, void** ppvObj) {
-    if (ppvObj != nullptr)
-        *ppvObj = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG D3D8Direct3D::Release() {
-    if (refCount == 0)
-        return 0;
-    ULONG left = --refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 UINT D3D8Direct3D::GetAdapterModeCount(UINT Adapter) {
     return Adapter == D3DADAPTER_DEFAULT ? static_cast<UINT>(modes.size()) : 0;
 }

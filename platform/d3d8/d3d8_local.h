@@ -5,6 +5,7 @@
 
 #include "d3d8/d3d8.h"
 #include "d3d8/d3d8_platform.h"
+#include "win32/ref_counted.h"
 
 #include <SDL2/SDL.h>
 #include <epoxy/gl.h>
@@ -42,9 +43,6 @@ const D3D8FormatInfo* D3D8FindFormat(D3DFORMAT format);
 // Bytes of one row of pixels (or of 4x4 blocks) and the number of such rows in a level.
 UINT D3D8RowPitch(const D3D8FormatInfo& info, UINT width);
 UINT D3D8RowCount(const D3D8FormatInfo& info, UINT height);
-
-// Decodes DXT1/2/3/4/5 blocks of a width x height level into RGBA bytes (R, G, B, A per pixel).
-void D3D8DecodeDxt(D3DFORMAT format, const BYTE* blocks, UINT width, UINT height, BYTE* rgba);
 
 // ---- Vertex formats -------------------------------------------------------------------------
 
@@ -89,16 +87,8 @@ class D3D8Tracked {
 // for as long as the application holds one on it. A resource still bound to the device when
 // the application lets go of it lives on until it is unbound, as the platform keeps bound
 // resources alive.
-template <class Interface> class D3D8Resource : public Interface, public D3D8Tracked {
+template <class Interface> class D3D8Resource : public RefCounted<Interface>, public D3D8Tracked {
   public:
-    HRESULT QueryInterface(REFIID, void** ppvObj) override {
-        if (ppvObj != nullptr)
-            *ppvObj = nullptr;
-        return E_NOINTERFACE;
-    }
-    // A resource revived while only the device kept it takes its device reference again.
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
 
     // The device binds a resource while it is set as a texture, stream or index source.
@@ -110,8 +100,11 @@ template <class Interface> class D3D8Resource : public Interface, public D3D8Tra
   protected:
     explicit D3D8Resource(D3D8Device* owner);
 
+    // A resource revived while only the device kept it takes its device reference again.
+    void Revived() override;
+    void LastReleased() override;
+
     D3D8Device* device;
-    ULONG refCount = 1;
     ULONG bindCount = 0;
 };
 
@@ -222,12 +215,9 @@ class D3D8Texture final : public D3D8Resource<IDirect3DTexture8> {
 
 // ---- The Direct3D object --------------------------------------------------------------------
 
-class D3D8Direct3D final : public IDirect3D8 {
+class D3D8Direct3D final : public RefCounted<IDirect3D8> {
   public:
     D3D8Direct3D();
-    HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
-    ULONG AddRef() override { return ++refCount; }
-    ULONG Release() override;
     UINT GetAdapterCount() override { return 1; }
     UINT GetAdapterModeCount(UINT Adapter) override;
     HRESULT EnumAdapterModes(UINT Adapter, UINT Mode, D3DDISPLAYMODE* pMode) override;
@@ -241,7 +231,6 @@ class D3D8Direct3D final : public IDirect3D8 {
 
   private:
     ~D3D8Direct3D() override = default;
-    ULONG refCount = 1;
     std::vector<D3DDISPLAYMODE> modes;
 };
 
@@ -388,17 +377,13 @@ struct D3D8GlCache {
     bool constantsValid = false;
 };
 
-class D3D8Device final : public IDirect3DDevice8 {
+class D3D8Device final : public RefCounted<IDirect3DDevice8> {
   public:
     D3D8Device(D3D8Direct3D* direct3d, D3DDEVTYPE type, HWND window, DWORD behaviorFlags,
                const D3DPRESENT_PARAMETERS& params);
 
     // Creates the context, the back buffer and the program; false with error text set.
     bool Initialise(std::string& error);
-
-    HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
-    ULONG AddRef() override { return ++refCount; }
-    ULONG Release() override;
 
     HRESULT TestCooperativeLevel() override;
     HRESULT GetDirect3D(IDirect3D8** ppD3D8) override;
@@ -495,7 +480,6 @@ class D3D8Device final : public IDirect3DDevice8 {
         return true;
     }
 
-    ULONG refCount = 1;
     D3D8Direct3D* direct3d;
     D3DDEVTYPE deviceType;
     HWND window;
@@ -534,27 +518,19 @@ D3D8Resource<Interface>::D3D8Resource(D3D8Device* owner) : device(owner) {
     resourceId = device->NextResourceId();
 }
 
-template <class Interface> ULONG D3D8Resource<Interface>::AddRef() {
-    if (refCount == 0)
-        device->AddRef();
-    return ++refCount;
+template <class Interface> void D3D8Resource<Interface>::Revived() {
+    device->AddRef();
 }
 
-template <class Interface> ULONG D3D8Resource<Interface>::Release() {
-    if (refCount == 0)
-        return 0;
-    ULONG left = --refCount;
-    if (left == 0) {
-        D3D8Device* owner = device;
-        if (bindCount == 0)
-            delete this;
-        owner->Release();
-    }
-    return left;
+template <class Interface> void D3D8Resource<Interface>::LastReleased() {
+    D3D8Device* owner = device;
+    if (bindCount == 0)
+        delete this;
+    owner->Release();
 }
 
 template <class Interface> void D3D8Resource<Interface>::Unbind() {
-    if (bindCount > 0 && --bindCount == 0 && refCount == 0)
+    if (bindCount > 0 && --bindCount == 0 && this->References() == 0)
         delete this;
 }
 

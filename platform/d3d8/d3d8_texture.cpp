@@ -1,6 +1,7 @@
 // Textures: every mip level kept in system memory in its Direct3D layout, so LockRect works
 // at any time; levels written since the last draw are uploaded when the texture is next used.
 #include "d3d8/d3d8_local.h"
+#include "d3d8/dxt_codec.h"
 
 #include <algorithm>
 #include <new>
@@ -102,10 +103,13 @@ void D3D8Texture::UploadLevel(GLint index, const MipLevel& level, bool compresse
         glCompressedTexImage2D(GL_TEXTURE_2D, index, info.internalFormat, width, height, 0,
                                static_cast<GLsizei>(level.bytes.size()), level.bytes.data());
     } else {
-        std::vector<BYTE> rgba(static_cast<size_t>(level.width) * level.height * 4);
-        D3D8DecodeDxt(info.format, level.bytes.data(), level.width, level.height, rgba.data());
-        glTexImage2D(GL_TEXTURE_2D, index, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     rgba.data());
+        // Without the S3TC extension the blocks are decoded here, to the colours the platform
+        // gives them, and go up as 32-bit ARGB.
+        std::vector<uint32_t> argb(static_cast<size_t>(level.width) * level.height);
+        DxtDecodeLevel(info.format, level.bytes.data(), D3D8RowPitch(info, level.width),
+                       level.width, level.height, argb.data(), level.width);
+        glTexImage2D(GL_TEXTURE_2D, index, GL_RGBA8, width, height, 0, GL_BGRA,
+                     GL_UNSIGNED_INT_8_8_8_8_REV, argb.data());
     }
 }
 

@@ -1,5 +1,6 @@
 // ID3DXBuffer: a reference-counted block of memory, aligned for any record type.
 #include "d3dx/d3dx8.h"
+#include "win32/ref_counted.h"
 
 #include <cstring>
 #include <memory>
@@ -7,25 +8,13 @@
 
 namespace {
 
-class D3DXBuffer final : public ID3DXBuffer {
+class D3DXBuffer final : public RefCounted<ID3DXBuffer> {
   public:
     explicit D3DXBuffer(DWORD size)
         : bytes(new (std::nothrow) std::max_align_t[Slots(size)]()), length(size) {}
 
     bool Valid() const { return bytes != nullptr; }
 
-    HRESULT QueryInterface(REFIID, void** ppvObj) override {
-        if (ppvObj != nullptr)
-            *ppvObj = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        const ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     LPVOID GetBufferPointer() override { return length != 0 ? bytes.get() : nullptr; }
     DWORD GetBufferSize() override { return length; }
 
@@ -38,7 +27,6 @@ class D3DXBuffer final : public ID3DXBuffer {
 
     std::unique_ptr<std::max_align_t[]> bytes;
     DWORD length;
-    ULONG references = 1;
 };
 
 } // namespace

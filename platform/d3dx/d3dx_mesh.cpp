@@ -3,6 +3,7 @@
 // memory so it can lock and rewrite vertices every frame. DrawSubset draws the runs of
 // faces that carry one attribute, in face order.
 #include "d3dx/d3dx8.h"
+#include "win32/ref_counted.h"
 
 #include "d3dx/d3dx_intersect_cache.h"
 #include "d3dx/d3dx_local.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-class D3DXMeshImpl final : public ID3DXMesh {
+class D3DXMeshImpl final : public RefCounted<ID3DXMesh> {
   public:
     D3DXMeshImpl(IDirect3DDevice8* pDevice, DWORD faces, DWORD vertices, DWORD options, DWORD fvf)
         : device(pDevice), numFaces(faces), numVertices(vertices), meshOptions(options),
@@ -37,19 +38,6 @@ class D3DXMeshImpl final : public ID3DXMesh {
         return device->CreateIndexBuffer(numFaces * 3 * (wide ? 4 : 2), ibUsage,
                                          wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16, ibPool,
                                          &indexBuffer);
-    }
-
-    HRESULT QueryInterface(REFIID, void** ppvObj) override {
-        if (ppvObj != nullptr)
-            *ppvObj = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        const ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
     }
 
     HRESULT DrawSubset(DWORD AttribId) override {
@@ -181,7 +169,6 @@ class D3DXMeshImpl final : public ID3DXMesh {
     bool geometryMayChange = true;
     IDirect3DVertexBuffer8* vertexBuffer = nullptr;
     IDirect3DIndexBuffer8* indexBuffer = nullptr;
-    ULONG references = 1;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 // alpha is on only when the colour's alpha is below 255 or the texture's format has alpha.
 // As with any DrawPrimitiveUP, stream 0 is left unset.
 #include "d3dx/d3dx8.h"
+#include "win32/ref_counted.h"
 
 #include "d3dx/image_format.h"
 
@@ -69,7 +70,7 @@ struct SavedStates {
     bool vertexShaderValid = false;
 };
 
-class D3DXSpriteImpl final : public ID3DXSprite {
+class D3DXSpriteImpl final : public RefCounted<ID3DXSprite> {
   public:
     explicit D3DXSpriteImpl(IDirect3DDevice8* pDevice) : device(pDevice) {
         device->AddRef();
@@ -79,18 +80,6 @@ class D3DXSpriteImpl final : public ID3DXSprite {
                        (caps.DestBlendCaps & D3DPBLENDCAPS_INVSRCALPHA);
     }
 
-    HRESULT QueryInterface(REFIID, void** ppvObj) override {
-        if (ppvObj != nullptr)
-            *ppvObj = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        const ULONG left = --references;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     HRESULT GetDevice(LPDIRECT3DDEVICE8* ppDevice) override {
         if (ppDevice == nullptr)
             return D3DERR_INVALIDCALL;
@@ -131,7 +120,6 @@ class D3DXSpriteImpl final : public ID3DXSprite {
     SavedStates saved;
     bool inBegin = false;
     bool canBlend = true;
-    ULONG references = 1;
 };
 
 void D3DXSpriteImpl::Save() {

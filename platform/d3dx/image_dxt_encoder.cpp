@@ -5,30 +5,12 @@
 // alpha takes the block's lowest and highest alpha as end points.
 #include "d3dx/image_format.h"
 
+#include "d3d8/dxt_codec.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-uint16_t To565(uint32_t argb) {
-    const uint32_t r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
-    return static_cast<uint16_t>(((r * 31 + 127) / 255) << 11 | ((g * 63 + 127) / 255) << 5 |
-                                 ((b * 31 + 127) / 255));
-}
-
-uint32_t From565(uint16_t c) {
-    const uint32_t r = (c >> 11) & 31, g = (c >> 5) & 63, b = c & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
-
-uint32_t Mix(uint32_t c0, uint32_t c1, uint32_t w0, uint32_t w1, uint32_t total) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t a = (c0 >> shift) & 0xFF, b = (c1 >> shift) & 0xFF;
-        out |= ((a * w0 + b * w1 + total / 2) / total) << shift;
-    }
-    return out;
-}
 
 int Distance(uint32_t a, uint32_t b) {
     int sum = 0;
@@ -74,22 +56,12 @@ void EncodeColors(const uint32_t texels[16], bool transparentMode, uint8_t* out)
             maxColor = texels[i];
         }
     }
-    uint16_t c0 = To565(maxColor), c1 = To565(minColor);
+    uint16_t c0 = DxtPack565(maxColor), c1 = DxtPack565(minColor);
+    if (anyTransparent ? c0 > c1 : c0 < c1)
+        std::swap(c0, c1); // three-colour mode needs c0 <= c1, four-colour mode c0 > c1
+    // Texels pick from the palette a decoder will show, rounding included.
     uint32_t palette[4];
-    if (anyTransparent) {
-        if (c0 > c1)
-            std::swap(c0, c1); // three-colour mode needs c0 <= c1
-        palette[0] = From565(c0);
-        palette[1] = From565(c1);
-        palette[2] = Mix(palette[0], palette[1], 1, 1, 2);
-    } else {
-        if (c0 < c1)
-            std::swap(c0, c1);
-        palette[0] = From565(c0);
-        palette[1] = From565(c1);
-        palette[2] = Mix(palette[0], palette[1], 2, 1, 3);
-        palette[3] = Mix(palette[0], palette[1], 1, 2, 3);
-    }
+    DxtColorPalette(c0, c1, transparentMode, palette);
     const bool fourColors = !anyTransparent && c0 != c1;
     uint32_t bits = 0;
     for (int i = 0; i < 16; ++i) {
@@ -132,9 +104,8 @@ void EncodeInterpolatedAlpha(const uint32_t texels[16], uint8_t* out) {
         hi = std::max(hi, texels[i] >> 24);
     }
     // Eight-value mode (a0 > a1); a block of one alpha repeats it in both end points.
-    uint32_t values[8] = {hi, lo};
-    for (uint32_t k = 1; k < 7; ++k)
-        values[k + 1] = ((7 - k) * hi + k * lo + 3) / 7;
+    uint8_t values[8];
+    DxtAlphaPalette(static_cast<uint8_t>(hi), static_cast<uint8_t>(lo), values);
     uint64_t bits = 0;
     for (int i = 0; i < 16; ++i) {
         const int a = static_cast<int>(texels[i] >> 24);

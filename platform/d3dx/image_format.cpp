@@ -1,8 +1,10 @@
 // Pixel formats: layouts, alpha, and conversion to and from 32-bit ARGB. Uncompressed formats
-// are described by their channel masks, so one routine serves all of them; DXT blocks are
-// decoded with the platform's palette rules (DXT1 three-colour mode when colour 0 <= colour 1;
-// DXT3 and DXT5 colour blocks always four-colour).
+// are described by their channel masks, so one routine serves all of them; DXT blocks go
+// through the platform layer's one DXT codec, so a converted image shows the colours the
+// texture upload would.
 #include "d3dx/image_format.h"
+
+#include "d3d8/dxt_codec.h"
 
 #include <algorithm>
 #include <array>
@@ -69,69 +71,6 @@ uint32_t ReadPixel(const uint8_t* p, uint32_t bytes) {
 
 void WriteArgb(uint8_t* p, uint32_t argb) {
     std::memcpy(p, &argb, 4);
-}
-
-uint32_t Expand565(uint16_t c) {
-    const uint32_t r = (c >> 11) & 31, g = (c >> 5) & 63, b = c & 31;
-    return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
-}
-
-uint32_t Mix(uint32_t c0, uint32_t c1, uint32_t w0, uint32_t w1, uint32_t total) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const uint32_t a = (c0 >> shift) & 0xFF, b = (c1 >> shift) & 0xFF;
-        out |= ((a * w0 + b * w1 + total / 2) / total) << shift;
-    }
-    return out;
-}
-
-// The four colours of a colour block (alpha in the top byte, 0xFF unless transparent).
-void ColorPalette(const uint8_t* block, bool allowThreeColor, uint32_t palette[4]) {
-    const uint16_t c0 = static_cast<uint16_t>(block[0] | block[1] << 8);
-    const uint16_t c1 = static_cast<uint16_t>(block[2] | block[3] << 8);
-    const uint32_t e0 = Expand565(c0), e1 = Expand565(c1);
-    palette[0] = 0xFF000000 | e0;
-    palette[1] = 0xFF000000 | e1;
-    if (c0 > c1 || !allowThreeColor) {
-        palette[2] = 0xFF000000 | Mix(e0, e1, 2, 1, 3);
-        palette[3] = 0xFF000000 | Mix(e0, e1, 1, 2, 3);
-    } else {
-        palette[2] = 0xFF000000 | Mix(e0, e1, 1, 1, 2);
-        palette[3] = 0;
-    }
-}
-
-void DecodeBlock(D3DFORMAT format, const uint8_t* block, uint32_t out[16]) {
-    const bool dxt1 = format == D3DFMT_DXT1;
-    const uint8_t* colorBlock = dxt1 ? block : block + 8;
-    uint32_t palette[4];
-    ColorPalette(colorBlock, dxt1, palette);
-    const uint32_t bits = ReadPixel(colorBlock + 4, 4);
-    for (int i = 0; i < 16; ++i)
-        out[i] = palette[(bits >> (2 * i)) & 3];
-    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
-        for (int i = 0; i < 16; ++i) {
-            const uint32_t a = (block[i / 2] >> (4 * (i & 1))) & 0xF;
-            out[i] = (out[i] & 0xFFFFFF) | ((a * 17) << 24);
-        }
-    } else if (format == D3DFMT_DXT4 || format == D3DFMT_DXT5) {
-        const uint32_t a0 = block[0], a1 = block[1];
-        uint32_t alpha[8] = {a0, a1};
-        if (a0 > a1) {
-            for (uint32_t k = 1; k < 7; ++k)
-                alpha[k + 1] = ((7 - k) * a0 + k * a1 + 3) / 7;
-        } else {
-            for (uint32_t k = 1; k < 5; ++k)
-                alpha[k + 1] = ((5 - k) * a0 + k * a1 + 2) / 5;
-            alpha[6] = 0;
-            alpha[7] = 255;
-        }
-        uint64_t indices = 0;
-        for (int i = 0; i < 6; ++i)
-            indices |= static_cast<uint64_t>(block[2 + i]) << (8 * i);
-        for (int i = 0; i < 16; ++i)
-            out[i] = (out[i] & 0xFFFFFF) | (alpha[(indices >> (3 * i)) & 7] << 24);
-    }
 }
 
 } // namespace
@@ -212,12 +151,12 @@ bool CanConvert(D3DFORMAT format) {
 ImageLevel ConvertToArgb(D3DFORMAT format, const ImageLevel& level) {
     ImageLevel out = MakeArgbLevel(level.width, level.height);
     if (IsBlockFormat(format)) {
-        const uint32_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+        const uint32_t blockBytes = DxtBlockBytes(format);
         uint32_t texels[16];
         for (uint32_t by = 0; by < (level.height + 3) / 4; ++by)
             for (uint32_t bx = 0; bx < (level.width + 3) / 4; ++bx) {
-                DecodeBlock(format, level.bytes.data() + by * level.pitch + bx * blockBytes,
-                            texels);
+                DxtDecodeBlock(format, level.bytes.data() + by * level.pitch + bx * blockBytes,
+                               texels);
                 for (uint32_t i = 0; i < 16; ++i) {
                     const uint32_t x = bx * 4 + i % 4, y = by * 4 + i / 4;
                     if (x < level.width && y < level.height)

@@ -26,26 +26,6 @@ DsoundBuffer::~DsoundBuffer() {
     std::erase(mixer->buffers, this);
 }
 
-HRESULT DsoundBuffer::QueryInterface(REFIID, void** ppvObj) {
-    if (ppvObj == nullptr) {
-        return E_POINTER;
-    }
-    *ppvObj = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DsoundBuffer::AddRef() {
-    return ++refs;
-}
-
-ULONG DsoundBuffer::Release() {
-    const ULONG left = --refs;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT DsoundBuffer::GetCurrentPosition(DWORD* pdwCurrentPlayCursor,
                                          DWORD* pdwCurrentWriteCursor) {
     std::lock_guard<std::mutex> lock(mixer->mutex);

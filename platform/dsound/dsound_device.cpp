@@ -72,26 +72,6 @@ DsoundDevice::~DsoundDevice() {
     }
 }
 
-HRESULT DsoundDevice::QueryInterface(REFIID, void** ppvObj) {
-    if (ppvObj == nullptr) {
-        return E_POINTER;
-    }
-    *ppvObj = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DsoundDevice::AddRef() {
-    return ++refs;
-}
-
-ULONG DsoundDevice::Release() {
-    const ULONG left = --refs;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT DsoundDevice::CreateSoundBuffer(LPCDSBUFFERDESC pcDSBufferDesc,
                                         LPDIRECTSOUNDBUFFER* ppDSBuffer, LPUNKNOWN pUnkOuter) {
     if (ppDSBuffer == nullptr) {

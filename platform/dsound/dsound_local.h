@@ -3,8 +3,8 @@
 #pragma once
 
 #include "dsound/dsound.h"
+#include "win32/ref_counted.h"
 
-#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <mutex>
@@ -46,14 +46,11 @@ float DsoundSideGain(LONG volume, LONG pan, bool right);
 // Whether new devices mix on demand (a test hook), and at which rate.
 bool DsoundManualMixing(int* outputRate);
 
-class DsoundBuffer final : public IDirectSoundBuffer {
+class DsoundBuffer final : public RefCounted<IDirectSoundBuffer> {
   public:
     DsoundBuffer(std::shared_ptr<DsoundMixer> mixer, std::shared_ptr<DsoundSamples> samples);
     ~DsoundBuffer() override;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT GetCurrentPosition(DWORD* pdwCurrentPlayCursor, DWORD* pdwCurrentWriteCursor) override;
     HRESULT GetFormat(LPWAVEFORMATEX pwfxFormat, DWORD dwSizeAllocated,
                       DWORD* pdwSizeWritten) override;
@@ -81,7 +78,6 @@ class DsoundBuffer final : public IDirectSoundBuffer {
   private:
     void UpdateGains(); // with the mutex held
 
-    std::atomic<ULONG> refs{1};
     std::shared_ptr<DsoundMixer> mixer;
     std::shared_ptr<DsoundSamples> samples;
     // Voice state, guarded by the mixer's mutex.
@@ -97,14 +93,11 @@ class DsoundBuffer final : public IDirectSoundBuffer {
     float targetRight = 1.0f;
 };
 
-class DsoundDevice final : public IDirectSound {
+class DsoundDevice final : public RefCounted<IDirectSound> {
   public:
     DsoundDevice(std::shared_ptr<DsoundMixer> mixer, unsigned audioDevice);
     ~DsoundDevice() override;
 
-    HRESULT QueryInterface(REFIID riid, void** ppvObj) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT CreateSoundBuffer(LPCDSBUFFERDESC pcDSBufferDesc, LPDIRECTSOUNDBUFFER* ppDSBuffer,
                               LPUNKNOWN pUnkOuter) override;
     HRESULT DuplicateSoundBuffer(LPDIRECTSOUNDBUFFER pDSBufferOriginal,
@@ -114,7 +107,6 @@ class DsoundDevice final : public IDirectSound {
     DsoundMixer& Mixer() { return *mixer; }
 
   private:
-    std::atomic<ULONG> refs{1};
     std::shared_ptr<DsoundMixer> mixer;
     unsigned audioDevice; // SDL device id, 0 when mixing on demand
     DWORD cooperativeLevel = 0;

@@ -29,13 +29,14 @@ TEST(ImageFormat, DecodesDxtPalettesByTheirModes) {
         ConvertToArgb(D3DFMT_DXT1, BlockLevel({0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0}));
     EXPECT_EQ(At(four, 0, 0), 0xFFFF0000u);
     EXPECT_EQ(At(four, 1, 0), 0xFF0000FFu);
-    EXPECT_EQ(At(four, 2, 0), 0xFFAA0055u); // (2 * 255 + 0) / 3 = 170, (0 + 255) / 3 = 85
+    EXPECT_EQ(At(four, 2, 0), 0xFFAA0055u); // (2 * 255 + 0 + 1) / 3 = 170, (0 + 255 + 1) / 3 = 85
     EXPECT_EQ(At(four, 3, 0), 0xFF5500AAu);
     EXPECT_EQ(At(four, 0, 1), 0xFFFF0000u); // index 0 for the other rows
-    // Colours swapped: three-colour mode, index 2 the midpoint, index 3 transparent black.
+    // Colours swapped: three-colour mode, index 2 the midpoint rounded down ((0 + 255) / 2 =
+    // 127), index 3 transparent black.
     const ImageLevel three =
         ConvertToArgb(D3DFMT_DXT1, BlockLevel({0x1F, 0x00, 0x00, 0xF8, 0xE4, 0, 0, 0}));
-    EXPECT_EQ(At(three, 2, 0), 0xFF800080u);
+    EXPECT_EQ(At(three, 2, 0), 0xFF7F007Fu);
     EXPECT_EQ(At(three, 3, 0), 0x00000000u);
     // The same colours in a DXT3 colour block stay in four-colour mode; explicit alpha 0x0
     // and 0xF for the first two texels.
