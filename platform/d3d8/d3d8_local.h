@@ -327,6 +327,7 @@ void D3D8ProgramSource(const D3D8ProgramKey& key, std::string& vertex, std::stri
 // reference the specialised programs must match pixel for pixel.
 class D3D8ProgramCache {
   public:
+    // Makes the uniform buffers; the programs come on first use.
     bool Create(std::string& error);
     void Destroy();
     // Makes the program for key current; true when that took an OpenGL call. A program that
@@ -339,6 +340,7 @@ class D3D8ProgramCache {
   private:
     GLuint Find(const D3D8ProgramKey& key);
     GLuint Build(const D3D8ProgramKey& key);
+    GLuint General();
     void SetSelection(const D3D8ProgramKey& key);
 
     struct Entry {
@@ -352,6 +354,7 @@ class D3D8ProgramCache {
     uint64_t selection = ~uint64_t{0};
     GLuint current = 0;
     bool failed = false;
+    bool generalFailed = false;
 };
 
 // The general program's source: branches on a uniform copy of the key (d3d8_reference_program.cpp).

@@ -1,6 +1,6 @@
 // The device's fixed-function programs: one specialised program per program key, compiled
 // the first time a draw needs it and kept for the device's life, and the general program
-// that the specialised ones are checked against.
+// that the specialised ones are checked against, compiled only when needed.
 #include "d3d8/d3d8_local.h"
 
 #include <cstdio>
@@ -50,15 +50,7 @@ bool Prepare(GLuint program, bool general, std::string& error) {
 
 } // namespace
 
-bool D3D8ProgramCache::Create(std::string& error) {
-    general = D3D8LinkProgram(D3D8GeneralVertexSource(), D3D8GeneralFragmentSource(), error);
-    if (general == 0)
-        return false;
-    current = general;
-    if (!Prepare(general, true, error)) {
-        Destroy();
-        return false;
-    }
+bool D3D8ProgramCache::Create(std::string&) {
     glGenBuffers(1, &constantsBuffer);
     glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer);
     glBufferData(GL_UNIFORM_BUFFER, sizeof(D3D8ShaderConstants), nullptr, GL_DYNAMIC_DRAW);
@@ -69,6 +61,26 @@ bool D3D8ProgramCache::Create(std::string& error) {
     // The constants buffer stays bound to the target: draws update it in place.
     glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer);
     return true;
+}
+
+GLuint D3D8ProgramCache::General() {
+    // Compiled only when asked for: a device that draws with specialised programs never needs
+    // it, and compiling it would lengthen start-up.
+    if (general == 0 && !generalFailed) {
+        std::string error;
+        general = D3D8LinkProgram(D3D8GeneralVertexSource(), D3D8GeneralFragmentSource(), error);
+        current = general;
+        if (general != 0 && !Prepare(general, true, error)) {
+            glDeleteProgram(general);
+            general = 0;
+        }
+        if (general == 0) {
+            std::fprintf(stderr, "d3d8: the general program failed to build: %s\n", error.c_str());
+            generalFailed = true;
+        }
+        selection = ~uint64_t{0};
+    }
+    return general;
 }
 
 void D3D8ProgramCache::Destroy() {
@@ -97,10 +109,11 @@ bool D3D8ProgramCache::Use(const D3D8ProgramKey& key, bool filtering) {
 GLuint D3D8ProgramCache::Find(const D3D8ProgramKey& key) {
     const uint64_t packed = key.Packed();
     if (!specialised) {
+        const GLuint program = General();
         if (packed != selection)
             SetSelection(key);
         selection = packed;
-        return general;
+        return program;
     }
     // Searched from the back: the last program built is the likeliest, and there are few.
     for (size_t i = programs.size(); i-- > 0;) {
@@ -110,7 +123,7 @@ GLuint D3D8ProgramCache::Find(const D3D8ProgramKey& key) {
     const GLuint program = Build(key);
     if (program != 0)
         programs.push_back({packed, program});
-    return program != 0 ? program : general;
+    return program != 0 ? program : General();
 }
 
 GLuint D3D8ProgramCache::Build(const D3D8ProgramKey& key) {
