@@ -4,6 +4,8 @@
 #   ./setup.sh play   installs what is missing, builds the game and its data, starts the game
 #   ./setup.sh test   installs what is missing, builds both builds and runs the whole test suite
 #   ./setup.sh build  installs what is missing and builds the game and its data
+#   ./setup.sh install [PREFIX]
+#                     builds as above and installs the game into PREFIX (default ~/.local)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -59,6 +61,15 @@ case "$command" in
         install_packages
         build default
         ;;
+    install)
+        install_packages
+        build default
+        prefix=$(realpath -m "${2:-$HOME/.local}")
+        cmake --install build/default --prefix "$prefix"
+        echo "Installed. Start the game with: $prefix/bin/ovrel"
+        echo "Your settings and statistics live in \${XDG_DATA_HOME:-~/.local/share}/ovrel."
+        echo "To uninstall: xargs -d '\\n' rm -f < build/default/install_manifest.txt"
+        ;;
     test)
         install_packages
         build default
@@ -67,7 +78,7 @@ case "$command" in
         run_tests asan
         ;;
     *)
-        echo "usage: $0 [play|build|test]" >&2
+        echo "usage: $0 [play|build|test|install [PREFIX]]" >&2
         exit 2
         ;;
 esac
