@@ -4,7 +4,7 @@
 # install, a link to the installed data), then the game started by the launcher from another
 # folder on a virtual X server: title, Alt+Enter into a window of the back buffer's size and
 # back to covering the screen, into the game, C writing Debug.txt into the player's folder, and
-# Escape twice to quit with status 0.
+# Escape twice to quit with status 0; then a start in a window, as WINDOWED 1 asks.
 #
 #   installed_under_xvfb.sh CMAKE BUILD_DIR WORK_DIR
 set -euo pipefail
@@ -145,4 +145,22 @@ wait "$game_pid" || status=$?
 game_pid=""
 [ "$status" -eq 0 ] || fail "the game quit with status $status: $(cat "$work/ovrel.log")"
 [ ! -s "$work/ovrel.log" ] || fail "the installed game said: $(cat "$work/ovrel.log")"
-echo "installed copy: files, player's folder, title, Alt+Enter and back, game, Debug.txt, quit"
+
+# WINDOWED 1 starts in the window; Escape on the title and in the menu quits.
+sed -i -e "s/^WINDOWED.*/WINDOWED [0,1]= 1/" "$user_dir/Setup.txt"
+(cd / && exec "$prefix/bin/ovrel") >"$work/windowed.log" 2>&1 &
+game_pid=$!
+window=$(timeout 30 xdotool search --sync --name '^Ovrel engine$' | head -1) ||
+    fail "the windowed game did not appear: $(cat "$work/windowed.log")"
+sleep 1
+size_is 320x240 "with WINDOWED 1"
+xdotool key Escape
+sleep 1
+xdotool key Escape
+status=0
+timeout 10 tail --pid="$game_pid" -f /dev/null || fail "the windowed game did not quit"
+wait "$game_pid" || status=$?
+game_pid=""
+[ "$status" -eq 0 ] || fail "the windowed game quit with status $status"
+echo "installed copy: files, player's folder, title, Alt+Enter and back, game, Debug.txt, quit," \
+    "a windowed start"
