@@ -142,7 +142,7 @@ bool D3D8Device::CreateBackBuffer(std::string& error) {
         error = "the back buffer cannot be created";
         return false;
     }
-    if (!program.Create(error))
+    if (!programs.Create(error))
         return false;
     glGenVertexArrays(1, &vertexArray);
     glBindVertexArray(vertexArray);
@@ -171,7 +171,7 @@ bool D3D8Device::CreateBackBuffer(std::string& error) {
 }
 
 void D3D8Device::DestroyGlObjects() {
-    program.Destroy();
+    programs.Destroy();
     if (sampler != 0)
         glDeleteSamplers(1, &sampler);
     if (streamBuffer != 0)

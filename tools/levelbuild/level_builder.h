@@ -6,6 +6,7 @@
 #include "geometry.h"
 #include "level_source.h"
 #include "mesh.h"
+#include "mesh_seams.h"
 
 #include <map>
 #include <string>
@@ -48,6 +49,9 @@ struct LevelScene {
     std::vector<Box3> indoors;
     std::vector<FillerArea> fillers;
     Vec3 sunDirection{-0.45f, -0.7f, 0.55f};
+    // Per visible model file: the open edges and T-junctions it may have (water, foliage,
+    // floors whose edges run under walls); more fail the build.
+    std::map<std::string, SeamCount> seamAllowances;
 };
 
 // The final models, each with its own compact material list.
@@ -66,6 +70,11 @@ LevelScene BuildScene(const std::vector<Statement>& statements);
 // Orders and completes the scene into the final models; throws when the fixed vertex and
 // face ranges cannot be met.
 LevelModels AssembleModels(LevelScene& scene);
+
+// Counts the seams of the visible models (the level without its object boxes, the detail and
+// cut-out models and the water) against the scene's allowances; returns the build log lines
+// and throws when a model has more than it is allowed.
+std::string CheckModelSeams(const LevelScene& scene, const LevelModels& models);
 
 // Per-vertex colours of the level from the lamps, the sun and a sky term.
 void BakeLighting(const LevelScene& scene, Mesh& level);

@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
         std::filesystem::create_directories(data + "/tex");
         LevelScene scene = BuildScene(ReadLevelSource(argv[1]));
         LevelModels models = AssembleModels(scene);
+        models.report += CheckModelSeams(scene, models);
 
         const VertexLayout levelLayout{true, true, true};
         const VertexLayout texturedLayout{true, false, true};

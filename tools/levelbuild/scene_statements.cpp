@@ -53,6 +53,11 @@ LevelScene BuildScene(const std::vector<Statement>& statements) {
          [](LevelScene& sc, const Statement& s) {
              sc.fillers.push_back({s.Num(0), s.Num(1), s.Num(2), s.Num(3), s.Num(4)});
          }},
+        {"seams",
+         [](LevelScene& sc, const Statement& s) {
+             sc.seamAllowances[s.Name(0)] = {static_cast<size_t>(s.Num(1)),
+                                             static_cast<size_t>(s.Num(2))};
+         }},
         {"cell", [](LevelScene& sc, const Statement& s) { sc.cell = s.Num(0); }},
         {"hullcell", [](LevelScene& sc, const Statement& s) { sc.hullCell = s.Num(0); }},
         {"material",

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace levelbuild {
 
@@ -29,6 +30,11 @@ Hole ObjectHole(const Statement& s, int object, Vec3 origin, Vec3 axis, Vec3 nor
                 float halfThickness, float y0, bool fromObjectBottom);
 
 void BuildWall(LevelScene& scene, const Statement& s);
+// Stops in the openings of the given doors of a wall running from start along d, closing the
+// slit between each swinging leaf and its opening on the side the leaf does not swing to.
+void BuildDoorStops(LevelScene& scene, const std::vector<int>& doors,
+                    const std::vector<Hole>& holes, Vec3 start, Vec3 d, Vec3 nA, float thick,
+                    int material);
 
 void BuildSlab(LevelScene& scene, const Statement& s);
 void BuildStairs(LevelScene& scene, const Statement& s);

@@ -201,6 +201,13 @@ void BuildWall(LevelScene& scene, const Statement& s) {
     if (!s.Has("noglass")) {
         WindowPanes(scene, holes, w.start, w.d, w.nA, w.thick);
     }
+    std::vector<int> doors;
+    for (auto& g : s.Groups("door", 1)) {
+        doors.push_back(static_cast<int>(g[0]));
+    }
+    auto frame = scene.materialIds.find("darkwood");
+    BuildDoorStops(scene, doors, holes, w.start, w.d, w.nA, w.thick,
+                   frame == scene.materialIds.end() ? matA : frame->second);
     if (!s.Has("nohull")) {
         WallHull(scene, w, holes);
     }
