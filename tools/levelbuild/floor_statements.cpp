@@ -110,11 +110,10 @@ void BuildStairs(LevelScene& scene, const Statement& s) {
     for (auto& g : s.Groups("base", 1)) {
         base = g[0];
     }
-    for (int k = 0; k < n; ++k) {
-        Vec3 o = f.origin + f.along * (k * run) + UP * base;
-        EmitOrientedBox(scene.level, o, f.along * run, UP * (y0 + (k + 1) * rise - base),
-                        f.across * f.width, mat, Scale(scene, mat), 1 << 2);
-    }
+    int riser = MaterialOf(scene, s, s.NameAfter("riser", s.Name(0)));
+    int nosing = MaterialOf(scene, s, s.NameAfter("nosing", s.Name(0)));
+    EmitStairSteps(
+        scene, {f.origin, f.along, f.across, f.width, run, rise, y0, base, n, mat, riser, nosing});
     if (s.Has("nohull")) {
         return;
     }
