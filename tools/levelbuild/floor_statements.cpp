@@ -160,6 +160,12 @@ void BuildPaving(LevelScene& scene, const Statement& s) {
             float a = x0 + i * tx + gap / 2, b = a + tx - gap, c = z0 + j * tz + gap / 2,
                   d = c + tz - gap;
             Vec3 p[4] = {{a, y, c}, {a, y, d}, {b, y, d}, {b, y, c}};
+            if (gap <= 0) {
+                // Squares laid without joints (the lawn) make one surface: the texture runs
+                // on across them instead of repeating on every square.
+                AddQuadWorldUv(scene.level, p, mat, Scale(scene, mat));
+                continue;
+            }
             // Each slab shows the whole stone texture, turned by its position.
             int turn = (i * 7 + j * 3) % 4;
             float uv[4][2];
