@@ -56,14 +56,16 @@ void EmitStairSteps(LevelScene& scene, const StairFlight& f) {
             float uv[4][2] = {{shift, 0}, {u1, 0}, {u1, h * riserScale}, {shift, h * riserScale}};
             OutwardQuad(mesh, p, uv, back, f.riser);
         }
-        // Ends of the step down to the base, in the riser's material.
+        // Ends of the step down to the base: the flight's side, in the tread's material
+        // mapped across the whole side.
         for (float w : {0.0f, f.width}) {
             Vec3 p[4] = {P(s0, w, top), P(s1, w, top), P(s1, w, f.base), P(s0, w, f.base)};
-            float uv[4][2] = {{0, 0},
-                              {f.run * riserScale, 0},
-                              {f.run * riserScale, (top - f.base) * riserScale},
-                              {0, (top - f.base) * riserScale}};
-            OutwardQuad(mesh, p, uv, w == 0 ? left : right, f.riser);
+            Vec3 outward = w == 0 ? left : right;
+            float uv[4][2];
+            for (int c = 0; c < 4; ++c) {
+                WorldUv(p[c], outward, treadScale, uv[c][0], uv[c][1]);
+            }
+            OutwardQuad(mesh, p, uv, outward, f.tread);
         }
         // Nosing: a lip along the tread's front edge, proud of the riser.
         Vec3 lo = P(s0 - NOSING_OUT, 0, top - NOSING_HEIGHT);
