@@ -39,6 +39,8 @@ struct EngineState {
     RECT screenRect = {0, 0, 0, 0};
     D3DFORMAT backBufferFormat = D3DFMT_UNKNOWN;
     int32_t invertMouse = 0;
+    // 1 plays in a window of the back buffer's size; 0 covers the whole display.
+    int32_t windowed = 0;
     uint8_t keyState[256] = {};
 
     // Scripted camera, fade overlay and HUD.

@@ -3,6 +3,7 @@
 
 #include "app/engine_state.h"
 #include "app/setup_file.h"
+#include "app/startup_warnings.h"
 #include "app/window_proc.h"
 #include "player/camera_script.h"
 #include "player/movement.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 namespace {
 
@@ -43,9 +45,38 @@ void RegisterWindowClass(HINSTANCE hInstance) {
 }
 
 // One line naming the failed step and its cause, as the platform layer recorded it.
-std::string DescribeFailure(const char* step) {
+std::string DescribeFailure(const std::string& step) {
     const std::string& cause = Win32GetErrorText();
-    return std::string(step) + ": " + (cause.empty() ? "unknown cause" : cause);
+    return step + ": " + (cause.empty() ? "unknown cause" : cause);
+}
+
+// The window takes its size from the first two settings lines, so a size the system refuses
+// is named together with where it was set.
+std::string DescribeWindowFailure(const char* setupPath) {
+    if (!Win32InitVideo()) {
+        return DescribeFailure("cannot open the game window");
+    }
+    return DescribeFailure("cannot open a game window of " + std::to_string(engine.screenWidth) +
+                           " by " + std::to_string(engine.screenHeight) +
+                           " pixels (WIDTH and HEIGHT, the first two lines of " +
+                           std::string(setupPath) + ")");
+}
+
+std::string DescribeLevelFailure() {
+    std::error_code failed;
+    const std::filesystem::path folder = std::filesystem::current_path(failed);
+    if (!std::filesystem::is_directory("data", failed)) {
+        return "there is no data/ folder in " + folder.string() + " (looked for " +
+               (folder / "data").string() +
+               "); the game runs from the folder that holds data/ and Setup.txt";
+    }
+    const std::string shown = ShownPath(LoadLevelFailedFile());
+    const std::string& cause = Win32GetErrorText();
+    if (shown.empty()) {
+        return DescribeFailure("cannot load the level");
+    }
+    return "cannot load the " + std::string(LoadLevelFailedNoun()) + " " + shown + ": " +
+           (cause.empty() ? "unknown cause" : CauseWithoutPath(cause, shown));
 }
 
 } // namespace
@@ -54,13 +85,15 @@ HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options,
                       std::string& failure) {
     moduleInstance = GetModuleHandleA(nullptr);
     RegisterWindowClass(hInstance);
-    ReadSetup(options.setupPath, engine);
+    for (const std::string& warning : ReadSetup(options.setupPath, engine)) {
+        StartupWarning(warning);
+    }
     std::srand(options.fixedSeed ? options.seed : static_cast<unsigned>(std::time(nullptr)));
     mainWindow = CreateWindowExA(0, WINDOW_CLASS_NAME, WINDOW_CLASS_NAME, WINDOW_STYLE, 0, 0,
                                  engine.screenWidth, engine.screenHeight, GetDesktopWindow(),
                                  nullptr, moduleInstance, nullptr);
     if (mainWindow == nullptr) {
-        failure = DescribeFailure("cannot open the game window");
+        failure = DescribeWindowFailure(options.setupPath);
         return E_FAIL;
     }
     if (FAILED(InitDevice(mainWindow))) {
@@ -72,10 +105,7 @@ HRESULT EngineStartUp(HINSTANCE hInstance, const EngineStartOptions& options,
         return E_FAIL;
     }
     if (FAILED(LoadLevel())) {
-        const char* file = LoadLevelFailedFile();
-        failure = DescribeFailure(file != nullptr && file[0] != '\0'
-                                      ? (std::string("cannot load the level file ") + file).c_str()
-                                      : "cannot load the level");
+        failure = DescribeLevelFailure();
         return E_FAIL;
     }
     ShowWindow(mainWindow, SW_SHOWDEFAULT);

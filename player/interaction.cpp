@@ -128,25 +128,28 @@ void StartFlight(const Flight& flight) {
 
 } // namespace
 
-int AnimatedObjects::ObjectClick(Vec3 eye, Vec3 direction) {
+int AnimatedObjects::PickedObject(Vec3 eye, Vec3 direction) const {
     Vec3 d;
     D3DXVec3Normalize(&d, &direction);
     ID3DXMesh* mesh = levelModelMesh != nullptr ? *levelModelMesh : nullptr;
     const int64_t face = PickFace(mesh, eye, d);
-
-    int picked = -1;
     const int count = static_cast<int>(std::min<uint32_t>(objectCount, OBJECT_CAPACITY));
     for (int i = 0; i < count && face >= 0; ++i) {
         const int64_t first = FIRST_OBJECT_LEVEL_FACE + static_cast<int64_t>(OBJECT_FACES) * i;
         if (face >= first && face < first + OBJECT_FACES) {
-            isOpen[i] = Inverted(isOpen[i]);
-            isMoving[i] = 1;
-            picked = i;
+            return i;
         }
     }
+    return -1;
+}
+
+int AnimatedObjects::ObjectClick(Vec3 eye, Vec3 direction) {
+    const int picked = PickedObject(eye, direction);
     if (picked < 0) {
         return 0;
     }
+    isOpen[picked] = Inverted(isOpen[picked]);
+    isMoving[picked] = 1;
 
     const uint8_t wasOpen = isOpen[picked];
     ApplyLinks(isOpen, isMoving, picked);
@@ -168,24 +171,25 @@ int AnimatedObjects::ObjectClick(Vec3 eye, Vec3 direction) {
     return 0;
 }
 
-void CollectibleClick(Vec3 eye, Vec3 direction) {
+bool CollectibleInView(int i, Vec3 eye, Vec3 direction) {
     Vec3 d;
     D3DXVec3Normalize(&d, &direction);
+    Vec3 v = engine.collectiblePositions[i] + Vec3(0.0f, 0.1f, 0.0f) - eye;
+    const float distance = D3DXVec3Length(&v);
+    if (distance > COLLECT_REACH) {
+        return false;
+    }
+    D3DXVec3Normalize(&v, &v);
+    // About 14 degrees around the view direction.
+    if (static_cast<double>(D3DXVec3Dot(&v, &d)) < 0.97) {
+        return false;
+    }
+    return LineOfSightClear(eye, v, distance);
+}
+
+void CollectibleClick(Vec3 eye, Vec3 direction) {
     for (int i = 0; i < COLLECTIBLE_COUNT; ++i) {
-        if (engine.collectibleActive[i] == 0) {
-            continue;
-        }
-        Vec3 v = engine.collectiblePositions[i] + Vec3(0.0f, 0.1f, 0.0f) - eye;
-        const float distance = D3DXVec3Length(&v);
-        if (distance > COLLECT_REACH) {
-            continue;
-        }
-        D3DXVec3Normalize(&v, &v);
-        // About 14 degrees around the view direction.
-        if (static_cast<double>(D3DXVec3Dot(&v, &d)) < 0.97) {
-            continue;
-        }
-        if (LineOfSightClear(eye, v, distance)) {
+        if (engine.collectibleActive[i] != 0 && CollectibleInView(i, eye, direction)) {
             engine.collectibleActive[i] = 0;
             break;
         }

@@ -4,9 +4,8 @@
 #pragma once
 
 #include "player/vector_ops.h"
+#include "world/object_table.h"
 
-// The faces 5474 + 12 i to 5485 + 12 i of the level model are the box of object i.
-constexpr int OBJECT_FACES = 12;
 // Objects with a flight of the scripted camera, a sound of their own or a link.
 constexpr int ENTRANCE_SWITCH = 37; // starts flight 4, drives the hall light switch 38
 constexpr int HALL_SWITCH = 38;     // lets doors 3 and 4 open
@@ -20,6 +19,10 @@ constexpr float COLLECT_REACH = 3.0f;
 // Picks up the first active collectible, in index order, that lies within reach, close to
 // the view direction and in sight; shows the end screen once none is left.
 void CollectibleClick(Vec3 eye, Vec3 direction);
+
+// Whether collectible i lies within reach of eye, close to the view direction and in sight,
+// as a click tests it; whether it is still there is not asked.
+bool CollectibleInView(int i, Vec3 eye, Vec3 direction);
 
 // True when no face of the level model lies on the ray from eye along the unit vector d closer
 // than distance.

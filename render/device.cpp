@@ -104,7 +104,8 @@ HRESULT InitDevice(HWND window) {
     parameters.MultiSampleType = D3DMULTISAMPLE_NONE;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
     parameters.hDeviceWindow = nullptr;
-    parameters.Windowed = FALSE;
+    // Full screen unless Setup.txt asks for a window; either way Alt+Enter switches.
+    parameters.Windowed = engine.windowed != 0 ? TRUE : FALSE;
     parameters.EnableAutoDepthStencil = TRUE;
     parameters.AutoDepthStencilFormat = D3DFMT_D16;
     parameters.Flags = 0;

@@ -1,7 +1,9 @@
 // The sound device and the table of the seven sounds: created together at start-up when
 // sound is enabled. A missing device leaves the game silent but running.
 #include "app/engine_state.h"
+#include "app/startup_warnings.h"
 #include "sound/sound.h"
+#include "win32/win32_platform.h"
 
 IDirectSound* SoundDevice = nullptr;
 SoundObject* SoundTable[SOUND_COUNT] = {};
@@ -19,7 +21,11 @@ HRESULT SoundInit(HWND window) {
         return S_OK;
     }
     // Without a device SoundCreate yields null, so every entry stays silent.
-    SoundDeviceCreate(window);
+    if (FAILED(SoundDeviceCreate(window))) {
+        const std::string& cause = Win32GetErrorText();
+        StartupWarning("no audio device (" + (cause.empty() ? "unknown cause" : cause) +
+                       "); the game plays without sound");
+    }
     for (int id = 0; id < SOUND_COUNT; ++id) {
         SoundTable[id] = SoundCreate(SOUND_NAMES[id], 1);
     }

@@ -4,37 +4,10 @@
 
 #include "app/engine_state.h"
 #include "world/mesh_model.h"
+#include "world/object_box.h"
 #include "world/object_table.h"
 
-#include <cmath>
-
 namespace {
-
-// Unit-cube corner selectors along width, height and thickness, four per box face, in the
-// vertex order the level file stores each object box.
-constexpr Vec3 BOX_CORNERS[24] = {
-    Vec3(0, 1, 0), Vec3(1, 1, 0), Vec3(1, 0, 0), Vec3(0, 0, 0), // front
-    Vec3(0, 0, 1), Vec3(1, 0, 1), Vec3(1, 1, 1), Vec3(0, 1, 1), // back
-    Vec3(1, 0, 1), Vec3(1, 0, 0), Vec3(1, 1, 0), Vec3(1, 1, 1), // right
-    Vec3(0, 0, 1), Vec3(0, 0, 0), Vec3(1, 0, 0), Vec3(1, 0, 1), // bottom
-    Vec3(0, 1, 1), Vec3(0, 1, 0), Vec3(0, 0, 0), Vec3(0, 0, 1), // left
-    Vec3(1, 1, 1), Vec3(1, 1, 0), Vec3(0, 1, 0), Vec3(0, 1, 1), // top
-};
-
-constexpr Vec3 BOX_FACE_NORMALS[6] = {
-    Vec3(0, 0, -1), Vec3(0, 0, 1), Vec3(1, 0, 0), Vec3(0, -1, 0), Vec3(-1, 0, 0), Vec3(0, 1, 0),
-};
-
-// The eight corners of an object's box in the collision hull, in the hull file's order.
-constexpr Vec3 HULL_CORNERS[8] = {
-    Vec3(1, 0, 0), Vec3(0, 0, 0), Vec3(0, 1, 0), Vec3(1, 1, 0),
-    Vec3(0, 0, 1), Vec3(1, 0, 1), Vec3(1, 1, 1), Vec3(0, 1, 1),
-};
-
-// Objects above this index are switches: rebuilt every frame, their front shows the state.
-constexpr uint32_t LAST_DOOR = 36;
-// The smallest switch has no coloured front.
-constexpr uint32_t UNCOLOURED_SWITCH = 42;
 
 constexpr float OPEN_STEP = 0.05f;
 constexpr D3DCOLOR SWITCH_ON_COLOR = 0xFF00FF00;
@@ -136,20 +109,9 @@ void AnimatedObjects::UpdateAnimatedObjects() {
             isMoving[i] = 0;
         }
 
-        const float angle = (closedAngle[i] + (openAngle[i] - closedAngle[i]) * openAmount[i]) /
-                            180.0f * 3.1415927f;
-        const Vec3 u(cosf(angle), 0.0f, sinf(angle));
-        const Vec3 v(0.0f, 1.0f, 0.0f);
-        const Vec3 w(-sinf(angle), 0.0f, cosf(angle));
-        const Vec3 width = u * objectSize[i].x;
-        const Vec3 height = v * objectSize[i].y;
-        const Vec3 thickness = w * objectSize[i].z;
-
-        // The reference position lies half a thickness in from the box's first corner, both
-        // across the panel and along it.
-        const Vec3 sideways(thickness.z / 2.0f, 0.0f, -thickness.x / 2.0f);
-        Vec3 origin = (objectPosition[i] - thickness / 2.0f) - sideways;
-        origin = origin + slideOffset[i] * openAmount[i];
+        const ObjectBoxFrame box =
+            ObjectBoxFrameAt(objectPosition[i], objectSize[i], closedAngle[i], openAngle[i],
+                             slideOffset[i], openAmount[i]);
 
         // A model too small for this object's box is left alone rather than overrun.
         if (levelVertices != nullptr && firstLevelVertex[i] + 24u <= level.count) {
@@ -157,8 +119,8 @@ void AnimatedObjects::UpdateAnimatedObjects() {
                 const Vec3& c = boxCorners[j];
                 const Vec3& f = boxFaceNormals[j / 4];
                 LevelVertex& vertex = levelVertices[firstLevelVertex[i] + j];
-                vertex.position = ((origin + width * c.x) + height * c.y) + thickness * c.z;
-                vertex.normal = (u * f.x + v * f.y) + w * f.z;
+                vertex.position = ObjectBoxPoint(box, c);
+                vertex.normal = ObjectBoxNormal(box, f);
                 const float d = D3DXVec3Dot(&vertex.normal, &lightDir);
                 const float shade =
                     engine.trueShadows == 0 ? d * 128.0f + 128.0f : d * 64.0f + 192.0f;
@@ -173,8 +135,7 @@ void AnimatedObjects::UpdateAnimatedObjects() {
         if (hullVertices != nullptr && firstHullVertex[i] + 8u <= hull.count) {
             for (int j = 0; j < 8; ++j) {
                 const Vec3& c = hullCorners[j];
-                hullVertices[firstHullVertex[i] + j].position =
-                    ((origin + width * c.x) + height * c.y) + thickness * c.z;
+                hullVertices[firstHullVertex[i] + j].position = ObjectBoxPoint(box, c);
             }
         }
     }

@@ -5,14 +5,11 @@
 
 #include "d3dx/d3dx8.h"
 #include "player/vector_ops.h"
+#include "world/object_table.h"
 
 #include <cstdint>
 
 constexpr int OBJECT_CAPACITY = 50;
-constexpr int OBJECT_COUNT = 44;
-constexpr uint32_t FIRST_OBJECT_LEVEL_VERTEX = 9250;
-constexpr uint32_t FIRST_OBJECT_LEVEL_FACE = 5474;
-constexpr uint32_t FIRST_OBJECT_HULL_VERTEX = 4301;
 
 struct AnimatedObjects {
     uint32_t firstLevelVertex[OBJECT_CAPACITY];
@@ -39,6 +36,8 @@ struct AnimatedObjects {
     void UpdateAnimatedObjects();
     // Operates the object the eye looks at; links, sounds and camera flights follow.
     int ObjectClick(Vec3 eye, Vec3 direction);
+    // The object a click from eye along direction would operate, or -1.
+    int PickedObject(Vec3 eye, Vec3 direction) const;
 };
 
 extern AnimatedObjects animatedObjects;

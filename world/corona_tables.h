@@ -1,11 +1,12 @@
-// The light coronas of the level: where each corona glows, the distance within which it can
-// show, and its tint. LoadLevel fills the tables; until then they are zeroed storage.
+// The light coronas of the level as the engine keeps them: where each corona glows, the
+// distance within which it can show, and its tint. LoadLevel fills the tables; until then
+// they are zeroed storage.
 #pragma once
 
 #include "player/vector_ops.h"
+#include "world/corona_places.h"
 
 constexpr int CORONA_CAPACITY = 35;
-constexpr int CORONA_COUNT = 29;
 
 extern Vec3 coronaPositions[35];
 extern float coronaRanges[35];
@@ -14,5 +15,5 @@ extern ColorValue coronaColors[35];
 // Writes the compiled-in positions and ranges of the 29 coronas into the tables.
 void FillCoronaPlaces();
 
-// Gives every corona the default warm tint, then the lamps of other colours theirs.
+// Gives every corona its compiled-in tint.
 void FillCoronaColors();

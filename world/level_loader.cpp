@@ -2,6 +2,7 @@
 #include "world/level_loader.h"
 
 #include "app/engine_state.h"
+#include "app/startup_warnings.h"
 #include "world/animated_objects.h"
 #include "world/collectible_candidates.h"
 #include "world/corona_tables.h"
@@ -16,10 +17,14 @@
 namespace {
 
 std::string failedFile;
+const char* failedNoun = "";
+
+constexpr const char* MODEL_NOUN = "level model";
 
 struct ImageFile {
     const char* path;
     IDirect3DTexture8** slot;
+    const char* noun;
 };
 
 struct ModelFile {
@@ -36,26 +41,27 @@ constexpr uint32_t LEVEL_FACES_NEEDED = FIRST_OBJECT_LEVEL_FACE + 12 * 44;
 constexpr uint32_t HULL_VERTICES_NEEDED = FIRST_OBJECT_HULL_VERTEX + 8 * 44;
 constexpr uint32_t WATER_VERTICES_NEEDED = 42;
 
-HRESULT Fail(const char* path) {
+HRESULT Fail(const char* path, const char* noun) {
     failedFile = path;
+    failedNoun = noun;
     return E_FAIL;
 }
 
 HRESULT LoadImages() {
     const ImageFile images[] = {
-        {"data\\sprite.obr", &engine.spriteTextures[0]},
-        {"data\\test4.dds", &engine.spriteTextures[2]},
-        {"data\\temp2.dds", &engine.spriteTextures[3]},
-        {"data\\test10.dds", &engine.spriteTextures[4]},
-        {"data\\test11.dds", &engine.spriteTextures[5]},
-        {"data\\point.dds", &engine.spriteTextures[6]},
-        {"data\\menu0.obr", &engine.menuTextures[0]},
-        {"data\\menu1.obr", &engine.menuTextures[1]},
-        {"data\\menu2.obr", &engine.menuTextures[2]},
+        {"data\\sprite.obr", &engine.spriteTextures[0], "image"},
+        {"data\\test4.dds", &engine.spriteTextures[2], "image"},
+        {"data\\temp2.dds", &engine.spriteTextures[3], "image"},
+        {"data\\test10.dds", &engine.spriteTextures[4], "image"},
+        {"data\\test11.dds", &engine.spriteTextures[5], "image"},
+        {"data\\point.dds", &engine.spriteTextures[6], "image"},
+        {"data\\menu0.obr", &engine.menuTextures[0], "menu image"},
+        {"data\\menu1.obr", &engine.menuTextures[1], "menu image"},
+        {"data\\menu2.obr", &engine.menuTextures[2], "menu image"},
     };
     for (const ImageFile& image : images) {
         if (FAILED(D3DXCreateTextureFromFileA(engine.device, image.path, image.slot)))
-            return Fail(image.path);
+            return Fail(image.path, image.noun);
     }
     return S_OK;
 }
@@ -86,7 +92,7 @@ bool HasExpectedShape(const ModelFile& file) {
     if (file.fvf != 0 && mesh->GetFVF() != file.fvf) {
         std::snprintf(reason, sizeof reason, ": vertex format 0x%X where the engine needs 0x%X",
                       static_cast<unsigned>(mesh->GetFVF()), static_cast<unsigned>(file.fvf));
-        Win32SetErrorText(file.path + std::string(reason));
+        Win32SetErrorText(ShownPath(file.path) + reason);
         return false;
     }
     if (mesh->GetNumVertices() < file.minVertices || mesh->GetNumFaces() < file.minFaces) {
@@ -94,7 +100,7 @@ bool HasExpectedShape(const ModelFile& file) {
                       ": %u vertices and %u faces where the engine needs at least %u and %u",
                       static_cast<unsigned>(mesh->GetNumVertices()),
                       static_cast<unsigned>(mesh->GetNumFaces()), file.minVertices, file.minFaces);
-        Win32SetErrorText(file.path + std::string(reason));
+        Win32SetErrorText(ShownPath(file.path) + reason);
         return false;
     }
     return true;
@@ -115,7 +121,7 @@ HRESULT LoadModels() {
     };
     for (const ModelFile& file : models) {
         if (FAILED(file.model->LoadMeshModel(file.path)) || !HasExpectedShape(file))
-            return Fail(file.path);
+            return Fail(file.path, MODEL_NOUN);
     }
     return S_OK;
 }
@@ -161,6 +167,7 @@ void PlaceCollectibles() {
 
 HRESULT LoadLevel() {
     failedFile.clear();
+    failedNoun = "";
     if (FAILED(LoadImages()))
         return E_FAIL;
     SetLights();
@@ -183,4 +190,8 @@ HRESULT LoadLevel() {
 
 const char* LoadLevelFailedFile() {
     return failedFile.c_str();
+}
+
+const char* LoadLevelFailedNoun() {
+    return failedNoun;
 }

@@ -11,6 +11,9 @@ HRESULT LoadLevel();
 // The file LoadLevel failed on, as the engine names it ("data\L1.x"), or an empty string.
 const char* LoadLevelFailedFile();
 
+// What that file is to a player: "level model", "image" or "menu image"; empty with no failure.
+const char* LoadLevelFailedNoun();
+
 // Places the ten collectibles: nine distinct candidates drawn with rand(), the tenth always
 // the fixed candidate.
 void PlaceCollectibles();

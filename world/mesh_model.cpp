@@ -1,6 +1,26 @@
 // MeshModel: loading one X-file model with its materials and textures, and releasing it.
 #include "world/mesh_model.h"
 
+#include "app/startup_warnings.h"
+#include "win32/win32_platform.h"
+
+namespace {
+
+// A surface drawn plain white says nothing about why; the player is told once per file.
+void WarnMissingTexture(const char* textureName, const char* modelPath) {
+    if (textureName[0] == '\0') {
+        return; // the material names no texture
+    }
+    const std::string shown = ShownPath(textureName);
+    const std::string cause = CauseWithoutPath(Win32GetErrorText(), shown);
+    StartupWarningOnce("texture " + shown, "cannot load the texture " + shown + " named by " +
+                                               ShownPath(modelPath) + ": " +
+                                               (cause.empty() ? "unknown cause" : cause) +
+                                               "; its surfaces are drawn without it");
+}
+
+} // namespace
+
 MeshModel::MeshModel() : materials(nullptr), textures(nullptr), materialCount(0), mesh(nullptr) {
     // device and faceCount are left alone: the global models get zero from static storage,
     // and InitDevice sets the device before anything is loaded.
@@ -36,9 +56,12 @@ HRESULT MeshModel::LoadMeshModel(const char* path) {
         materials[i].Ambient = materials[i].Diffuse;
         // Texture names are resolved against the working folder, exactly as stored. A missing
         // texture is not an error: the subset is drawn untextured.
-        if (records[i].pTextureFilename != nullptr &&
-            FAILED(D3DXCreateTextureFromFileA(device, records[i].pTextureFilename, &textures[i])))
+        const char* textureName = records[i].pTextureFilename;
+        if (textureName != nullptr &&
+            FAILED(D3DXCreateTextureFromFileA(device, textureName, &textures[i]))) {
             textures[i] = nullptr;
+            WarnMissingTexture(textureName, path);
+        }
     }
     if (materialBuffer != nullptr)
         materialBuffer->Release();

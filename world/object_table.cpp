@@ -6,7 +6,7 @@ namespace {
 constexpr Vec3 NO_SLIDE(0.0f, 0.0f, 0.0f);
 }
 
-const ObjectTableEntry OBJECT_TABLE[44] = {
+const ObjectTableEntry OBJECT_TABLE[OBJECT_COUNT] = {
     {Vec3(5.05f, 0.05f, 2.98f), Vec3(1.0f, 1.75f, 0.04f), 270.0f, 360.0f, NO_SLIDE},
     {Vec3(10.85f, 0.1f, 3.02f), Vec3(0.9f, 0.9f, 0.02f), 180.0f, 270.0f, NO_SLIDE},
     {Vec3(8.04f, 0.1f, 3.02f), Vec3(0.9f, 0.9f, 0.02f), 360.0f, 270.0f, NO_SLIDE},

@@ -1,8 +1,10 @@
 // Vertex and index buffers: system memory that Lock hands out, copied to an OpenGL buffer on
 // the first draw after Unlock, so locks need no context and meshes kept in system memory draw.
+// A buffer rewritten every frame (moving doors, the water) sends only the ranges that changed.
 #include "d3d8/d3d8_local.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 HRESULT D3D8BufferStore::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags) {
@@ -30,12 +32,46 @@ GLuint D3D8BufferStore::Prepare(GLenum target, GLuint& bound) {
     if (glBuffer == 0) {
         glGenBuffers(1, &glBuffer);
         dirty = true;
+        uploaded.clear();
     }
-    if (dirty) {
+    if (!dirty)
+        return glBuffer;
+    if (bound != glBuffer) {
         glBindBuffer(target, glBuffer);
         bound = glBuffer;
+    }
+    dirty = false;
+    if (uploaded.size() != bytes.size()) {
+        // The first upload of the bytes; a buffer written again after it keeps a copy of
+        // what OpenGL holds, so that later uploads send only what changed.
+        const bool rewritten = glBufferSize == bytes.size();
         glBufferData(target, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_STATIC_DRAW);
-        dirty = false;
+        glBufferSize = bytes.size();
+        if (rewritten)
+            uploaded = bytes;
+        return glBuffer;
+    }
+    // Locks hand out the whole buffer; comparing with the copy finds the ranges written.
+    const size_t size = bytes.size();
+    size_t at = 0;
+    while (at < size) {
+        const size_t block = std::min(COMPARE_BLOCK, size - at);
+        if (std::memcmp(bytes.data() + at, uploaded.data() + at, block) == 0) {
+            at += block;
+            continue;
+        }
+        size_t end = at + block;
+        while (end < size) {
+            const size_t next = std::min(COMPARE_BLOCK, size - end);
+            if (std::memcmp(bytes.data() + end, uploaded.data() + end, next) == 0)
+                break;
+            end += next;
+        }
+        glBufferSubData(target, static_cast<GLintptr>(at), static_cast<GLsizeiptr>(end - at),
+                        bytes.data() + at);
+        std::memcpy(uploaded.data() + at, bytes.data() + at, end - at);
+        ++rangeUploads;
+        at = end;
     }
     return glBuffer;
 }
@@ -44,6 +80,9 @@ void D3D8BufferStore::Free() {
     if (glBuffer != 0)
         glDeleteBuffers(1, &glBuffer);
     glBuffer = 0;
+    glBufferSize = 0;
+    uploaded.clear();
+    uploaded.shrink_to_fit();
 }
 
 D3D8VertexBuffer::D3D8VertexBuffer(D3D8Device* owner, DWORD usageFlags, DWORD fvfCode,

@@ -1,5 +1,5 @@
-// Drawing and clearing: turns the tracked Direct3D state into OpenGL state and uniform values
-// for the fixed-function program, issuing only what changed since the last draw.
+// Drawing and clearing: turns the tracked Direct3D state into OpenGL state, the choice of a
+// fixed-function program and its uniform values, issuing only what changed since the last draw.
 #include "d3d8/d3d8_local.h"
 
 #include <algorithm>
@@ -55,39 +55,6 @@ void ColourToFloats(D3DCOLOR colour, float* out) {
     out[1] = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
     out[2] = static_cast<float>(colour & 0xFF) / 255.0f;
     out[3] = static_cast<float>((colour >> 24) & 0xFF) / 255.0f;
-}
-
-bool SelectsTexture(DWORD argument) {
-    return (argument & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-}
-
-// Stage 0 operation and arguments. An operation that reads the texture while none is bound
-// becomes SELECTARG1 of the current (diffuse) value, colour and alpha separately, as the
-// platform does; it does not read white.
-void StageConstants(const std::array<DWORD, 32>& ts, bool alpha, bool textureBound, int32_t* out) {
-    DWORD op = ts[alpha ? D3DTSS_ALPHAOP : D3DTSS_COLOROP];
-    DWORD arg1 = ts[alpha ? D3DTSS_ALPHAARG1 : D3DTSS_COLORARG1];
-    DWORD arg2 = ts[alpha ? D3DTSS_ALPHAARG2 : D3DTSS_COLORARG2];
-    DWORD arg0 = ts[alpha ? D3DTSS_ALPHAARG0 : D3DTSS_COLORARG0];
-    if (!textureBound && op != D3DTOP_DISABLE) {
-        bool reads = false;
-        if (op == D3DTOP_SELECTARG1)
-            reads = SelectsTexture(arg1);
-        else if (op == D3DTOP_SELECTARG2)
-            reads = SelectsTexture(arg2);
-        else
-            reads = SelectsTexture(arg1) || SelectsTexture(arg2) ||
-                    op == D3DTOP_BLENDTEXTUREALPHA || op == 15 /* BLENDTEXTUREALPHAPM */ ||
-                    ((op == 25 || op == 26) && SelectsTexture(arg0));
-        if (reads) {
-            op = D3DTOP_SELECTARG1;
-            arg1 = D3DTA_CURRENT;
-        }
-    }
-    out[0] = static_cast<int32_t>(op);
-    out[1] = static_cast<int32_t>(arg1);
-    out[2] = static_cast<int32_t>(arg2);
-    out[3] = static_cast<int32_t>(arg0);
 }
 
 } // namespace
@@ -179,12 +146,15 @@ HRESULT D3D8Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, GLuint vert
     }
 
     const bool points = mode == GL_POINTS;
+    const D3D8ProgramKey key = D3D8MakeProgramKey(state, layout, points, textures[0] != nullptr);
+    if (programs.Use(key, stateFiltering))
+        ++glStateCalls;
     ApplyPipelineState();
     ApplyTexture();
     ApplyViewport();
     if (!ApplyVertexLayout(vertexBuffer, vertexStride, layout))
         return D3DERR_INVALIDCALL;
-    ApplyConstants(points, layout);
+    ApplyConstants(key);
 
     if (indices != nullptr) {
         GLuint elements = indices->store.Prepare(GL_ELEMENT_ARRAY_BUFFER, cache.elementBuffer);
@@ -369,9 +339,8 @@ bool D3D8Device::ApplyVertexLayout(GLuint buffer, UINT stride, const D3D8VertexL
     return true;
 }
 
-void D3D8Device::ApplyConstants(bool points, const D3D8VertexLayout& layout) {
+void D3D8Device::ApplyConstants(const D3D8ProgramKey& key) {
     const auto& rs = state.renderStates;
-    const auto& ts = state.stageStates[0];
     D3D8ShaderConstants c{};
 
     const D3DMATRIX& world = state.transforms[D3DTS_WORLD];
@@ -393,44 +362,21 @@ void D3D8Device::ApplyConstants(bool points, const D3D8VertexLayout& layout) {
     c.pointSize[0] = D3DBitsFloat(rs[D3DRS_POINTSIZE]);
     c.pointSize[1] = D3DBitsFloat(rs[D3DRS_POINTSIZE_MIN]);
     c.pointSize[2] = D3DBitsFloat(rs[D3DRS_POINTSIZE_MAX]);
-    c.pointSize[3] = rs[D3DRS_POINTSCALEENABLE] != FALSE && !layout.pretransformed ? 1.0f : 0.0f;
+    c.pointSize[3] = key.pointScale ? 1.0f : 0.0f;
     c.pointScale[0] = D3DBitsFloat(rs[D3DRS_POINTSCALE_A]);
     c.pointScale[1] = D3DBitsFloat(rs[D3DRS_POINTSCALE_B]);
     c.pointScale[2] = D3DBitsFloat(rs[D3DRS_POINTSCALE_C]);
-    c.pointScale[3] = points && rs[D3DRS_POINTSPRITEENABLE] != FALSE ? 1.0f : 0.0f;
+    c.pointScale[3] = key.spriteCoords ? 1.0f : 0.0f;
 
-    // Table fog wins over vertex fog; a pretransformed vertex has no eye space for vertex fog.
-    const DWORD tableMode = rs[D3DRS_FOGTABLEMODE];
-    const DWORD vertexMode = layout.pretransformed ? D3DFOG_NONE : rs[D3DRS_FOGVERTEXMODE];
-    const DWORD fogMode = tableMode != D3DFOG_NONE ? tableMode : vertexMode;
-    if (rs[D3DRS_FOGENABLE] != FALSE && fogMode != D3DFOG_NONE && fogMode <= D3DFOG_LINEAR) {
+    if (key.fogMode != 0) {
         c.fog[0] = D3DBitsFloat(rs[D3DRS_FOGSTART]);
         c.fog[1] = D3DBitsFloat(rs[D3DRS_FOGEND]);
         c.fog[2] = D3DBitsFloat(rs[D3DRS_FOGDENSITY]);
-        c.fog[3] = static_cast<float>(fogMode);
+        c.fog[3] = static_cast<float>(key.fogMode);
         ColourToFloats(rs[D3DRS_FOGCOLOR], c.fogColor);
     }
-    int32_t fogSource;
-    if (tableMode != D3DFOG_NONE) {
-        // Under a perspective projection table fog uses eye depth (w), else projected z.
-        const bool perspective = projection._34 != 0.0f || projection._44 != 1.0f;
-        fogSource = perspective && !layout.pretransformed ? 0 : 1;
-    } else {
-        fogSource = rs[D3DRS_RANGEFOGENABLE] != FALSE ? 3 : 2;
-    }
     ColourToFloats(rs[D3DRS_TEXTUREFACTOR], c.textureFactor);
-
-    const bool textureBound = textures[0] != nullptr;
-    StageConstants(ts, false, textureBound, c.colorStage);
-    StageConstants(ts, true, textureBound, c.alphaStage);
-
-    c.vertexFlags[0] = layout.pretransformed ? 1 : 0;
-    c.vertexFlags[1] = fogSource;
-    c.vertexFlags[2] = layout.pointSize >= 0 ? 1 : 0;
-    c.pixelFlags[0] =
-        rs[D3DRS_ALPHATESTENABLE] != FALSE ? static_cast<int32_t>(rs[D3DRS_ALPHAFUNC]) : 0;
-    c.pixelFlags[1] = static_cast<int32_t>(rs[D3DRS_ALPHAREF] & 0xFF);
-    c.pixelFlags[2] = textureBound ? 1 : 0;
+    c.alphaRef[0] = static_cast<int32_t>(rs[D3DRS_ALPHAREF] & 0xFF);
 
     if (cache.constantsValid && stateFiltering && std::memcmp(&cache.constants, &c, sizeof c) == 0)
         return;
@@ -480,14 +426,14 @@ HRESULT D3D8Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCO
     const LONG vpLeft = static_cast<LONG>(vp.X), vpTop = static_cast<LONG>(vp.Y);
     const LONG vpRight = vpLeft + static_cast<LONG>(vp.Width);
     const LONG vpBottom = vpTop + static_cast<LONG>(vp.Height);
-    std::vector<D3DRECT> rects;
-    if (Count == 0 || pRects == nullptr)
-        rects.push_back({vpLeft, vpTop, vpRight, vpBottom});
-    else
-        rects.assign(pRects, pRects + Count);
+    const D3DRECT whole = {vpLeft, vpTop, vpRight, vpBottom};
+    const bool everything = Count == 0 || pRects == nullptr;
+    const D3DRECT* rects = everything ? &whole : pRects;
+    const DWORD rectCount = everything ? 1 : Count;
     if (Differs(cache.scissor, true))
         glEnable(GL_SCISSOR_TEST);
-    for (const D3DRECT& r : rects) {
+    for (DWORD i = 0; i < rectCount; ++i) {
+        const D3DRECT& r = rects[i];
         LONG left = std::max(r.x1, vpLeft), top = std::max(r.y1, vpTop);
         LONG right = std::min(r.x2, vpRight), bottom = std::min(r.y2, vpBottom);
         if (left >= right || top >= bottom)

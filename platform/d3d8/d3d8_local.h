@@ -122,6 +122,12 @@ struct D3D8BufferStore {
     GLuint glBuffer = 0;
     bool dirty = true;
     int lockCount = 0;
+    // What the OpenGL buffer holds, kept once the buffer is written after its first upload.
+    std::vector<BYTE> uploaded;
+    size_t glBufferSize = 0;
+    uint64_t rangeUploads = 0; // partial uploads so far
+    // Granularity of the comparison: small enough to send little, large enough for memcmp.
+    static constexpr size_t COMPARE_BLOCK = 256;
 
     HRESULT Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flags);
     HRESULT Unlock();
@@ -268,7 +274,8 @@ GLint D3D8GlAddressMode(DWORD address);
 GLint D3D8GlMinFilter(DWORD minFilter, DWORD mipFilter);
 GLint D3D8GlMagFilter(DWORD magFilter);
 
-// The uniform block of the fixed-function program (std140: every member 16-byte aligned).
+// The values the fixed-function programs read (std140: every member 16-byte aligned). What
+// the pipeline does with them is compiled into the program chosen by D3D8ProgramKey.
 struct D3D8ShaderConstants {
     float worldView[16];
     float projection[16];
@@ -279,20 +286,81 @@ struct D3D8ShaderConstants {
     float fog[4];           // start, end, density, mode (0 off, 1 exp, 2 exp2, 3 linear)
     float fogColor[4];      // r, g, b
     float textureFactor[4]; // r, g, b, a
-    int32_t colorStage[4];  // op, arg1, arg2, arg0
-    int32_t alphaStage[4];  // op, arg1, arg2, arg0
-    int32_t vertexFlags[4]; // pretransformed, fog depth source, per-vertex point size
-    int32_t pixelFlags[4];  // alpha func (0 off), alpha ref, texture bound
+    int32_t alphaRef[4];    // reference of the alpha test, 0..255
 };
 
-// The fixed-function program: compiles it, reports a failure as text.
-struct D3D8Program {
-    GLuint program = 0;
-    GLuint uniformBuffer = 0;
+// One texture stage's operation and its arguments (D3DTA_* with the modifier bits).
+struct D3D8StageSetup {
+    uint8_t op = 0;
+    uint8_t arg1 = 0;
+    uint8_t arg2 = 0;
+    uint8_t arg0 = 0;
+};
 
+// Everything in the tracked state that changes what the fixed-function program computes, as
+// opposed to the values it computes with. Fields that cannot matter for the rest of the key
+// are zero, so states that draw alike share one program.
+struct D3D8ProgramKey {
+    bool pretransformed = false;
+    uint8_t fogSource = 0; // 0 clip w, 1 projected z, 2 eye-space z, 3 distance from the eye
+    uint8_t pointSize = 0; // 0 not drawing points, 1 the render state, 2 per vertex
+    bool pointScale = false;
+    bool textureBound = false;
+    bool spriteCoords = false;
+    D3D8StageSetup color;
+    D3D8StageSetup alpha;
+    uint8_t alphaFunc = 0; // D3DCMP_* of a test that can fail; 0 for none
+    uint8_t fogMode = 0;   // 0 off, 1 exp, 2 exp2, 3 linear
+
+    uint64_t Packed() const;
+};
+
+// The key of the draw about to be made.
+D3D8ProgramKey D3D8MakeProgramKey(const D3D8State& state, const D3D8VertexLayout& layout,
+                                  bool points, bool textureBound);
+
+// GLSL of the program specialised for key: a vertex and a fragment shader body.
+void D3D8ProgramSource(const D3D8ProgramKey& key, std::string& vertex, std::string& fragment);
+
+// The programs a device draws with: one per key, built on first use. With specialisation off
+// every draw uses the one general program, which branches on the key at run time; it is the
+// reference the specialised programs must match pixel for pixel.
+class D3D8ProgramCache {
+  public:
     bool Create(std::string& error);
     void Destroy();
+    // Makes the program for key current; true when that took an OpenGL call. A program that
+    // cannot be built is reported once and replaced by the general one.
+    bool Use(const D3D8ProgramKey& key, bool filtering);
+    size_t SpecialisedCount() const { return programs.size(); }
+
+    bool specialised = true;
+
+  private:
+    GLuint Find(const D3D8ProgramKey& key);
+    GLuint Build(const D3D8ProgramKey& key);
+    void SetSelection(const D3D8ProgramKey& key);
+
+    struct Entry {
+        uint64_t key;
+        GLuint program;
+    };
+    std::vector<Entry> programs; // few: searched from the most recent
+    GLuint general = 0;
+    GLuint constantsBuffer = 0;
+    GLuint selectionBuffer = 0;
+    uint64_t selection = ~uint64_t{0};
+    GLuint current = 0;
+    bool failed = false;
 };
+
+// The general program's source: branches on a uniform copy of the key (d3d8_reference_program.cpp).
+const char* D3D8GeneralVertexSource();
+const char* D3D8GeneralFragmentSource();
+// The uniform block of D3D8ShaderConstants, shared by every program.
+extern const char* const D3D8_CONSTANTS_BLOCK;
+// Compiles and links a program from two bodies; 0 with error set on failure.
+GLuint D3D8LinkProgram(const char* vertex, const char* fragment, std::string& error);
 
 // The OpenGL state last issued, so that draws only change what differs.
 struct D3D8GlCache {
@@ -396,6 +464,7 @@ class D3D8Device final : public IDirect3DDevice8 {
     bool presentToWindow = true;
     bool stateFiltering = true;
     bool compressedUpload = true;
+    D3D8ProgramCache programs;
     bool s3tcAvailable = false;
     uint64_t glStateCalls = 0;
 
@@ -404,7 +473,6 @@ class D3D8Device final : public IDirect3DDevice8 {
 
     // Creation steps (d3d8_present.cpp).
     bool CreateContext(std::string& error);
-    void CoverDisplay();
     bool CreateBackBuffer(std::string& error);
     void DestroyGlObjects();
     void PaceFrame();
@@ -415,7 +483,7 @@ class D3D8Device final : public IDirect3DDevice8 {
     void ApplyPipelineState();
     void ApplyTexture();
     bool ApplyVertexLayout(GLuint buffer, UINT stride, const D3D8VertexLayout& layout);
-    void ApplyConstants(bool points, const D3D8VertexLayout& layout);
+    void ApplyConstants(const D3D8ProgramKey& key);
     void ApplyViewport();
 
     // Issues a cached OpenGL state change; true when the call must be made.
@@ -444,7 +512,6 @@ class D3D8Device final : public IDirect3DDevice8 {
     GLuint vertexArray = 0;
     GLuint streamBuffer = 0;
     GLuint sampler = 0;
-    D3D8Program program;
     D3D8GlCache cache;
 
     D3D8State state;

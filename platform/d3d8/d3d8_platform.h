@@ -57,3 +57,11 @@ uint64_t D3D8GlStateCallCount(IDirect3DDevice8* device);
 // Without the compressed-texture extension DXT textures are decompressed on upload; tests
 // force that path with this switch (it applies to textures uploaded afterwards).
 void D3D8SetCompressedUpload(IDirect3DDevice8* device, bool enabled);
+
+// Draws use a program specialised for the fixed-function state at hand, built the first time
+// that state is drawn. Off, every draw uses the one general program that branches on the state
+// as it runs: slower, and the reference the specialised programs must match pixel for pixel.
+void D3D8SetSpecialisedPrograms(IDirect3DDevice8* device, bool enabled);
+
+// How many specialised programs the device has built so far.
+size_t D3D8SpecialisedProgramCount(IDirect3DDevice8* device);

@@ -68,23 +68,10 @@ bool D3D8Device::Initialise(std::string& error) {
     attached = true;
     Win32SetBackBufferSize(window, static_cast<int>(params.BackBufferWidth),
                            static_cast<int>(params.BackBufferHeight));
+    // A full-screen device covers the whole display with its window.
     if (!params.Windowed && !Win32IsHeadlessDriver())
-        CoverDisplay();
+        Win32CoverDisplay(window);
     return true;
-}
-
-// A full-screen device covers the whole display with its window. Without a window manager
-// (a bare X server) the full-screen request alone changes nothing on screen, so the window
-// is also made borderless and placed over the display itself.
-void D3D8Device::CoverDisplay() {
-    const int displayIndex = std::max(SDL_GetWindowDisplayIndex(sdlWindow), 0);
-    SDL_Rect bounds;
-    if (SDL_GetDisplayBounds(displayIndex, &bounds) == 0) {
-        SDL_SetWindowBordered(sdlWindow, SDL_FALSE);
-        SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
-        SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
-    }
-    SDL_SetWindowFullscreen(sdlWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 bool D3D8Device::CreateContext(std::string& error) {
@@ -155,7 +142,7 @@ bool D3D8Device::CreateBackBuffer(std::string& error) {
         error = "the back buffer cannot be created";
         return false;
     }
-    if (!program.Create(error))
+    if (!programs.Create(error))
         return false;
     glGenVertexArrays(1, &vertexArray);
     glBindVertexArray(vertexArray);
@@ -184,7 +171,7 @@ bool D3D8Device::CreateBackBuffer(std::string& error) {
 }
 
 void D3D8Device::DestroyGlObjects() {
-    program.Destroy();
+    programs.Destroy();
     if (sampler != 0)
         glDeleteSamplers(1, &sampler);
     if (streamBuffer != 0)

@@ -101,3 +101,13 @@ void D3D8SetCompressedUpload(IDirect3DDevice8* device, bool enabled) {
     if (D3D8Device* d = AsDevice(device))
         d->compressedUpload = enabled && d->s3tcAvailable;
 }
+
+void D3D8SetSpecialisedPrograms(IDirect3DDevice8* device, bool enabled) {
+    if (D3D8Device* d = AsDevice(device))
+        d->programs.specialised = enabled;
+}
+
+size_t D3D8SpecialisedProgramCount(IDirect3DDevice8* device) {
+    D3D8Device* d = AsDevice(device);
+    return d != nullptr ? d->programs.SpecialisedCount() : 0;
+}

@@ -25,12 +25,12 @@ bool D3DXReadFile(const char* path, std::vector<uint8_t>& bytes, std::string& er
     const std::string native = D3DXNativePath(path);
     struct stat info {};
     if (stat(native.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        error = "cannot read " + std::string(path) + ": not a regular file";
+        error = "cannot read " + native + ": not a regular file";
         return false;
     }
     FILE* file = std::fopen(native.c_str(), "rb");
     if (file == nullptr) {
-        error = "cannot read " + std::string(path) + ": " + std::strerror(errno);
+        error = "cannot read " + native + ": " + std::strerror(errno);
         return false;
     }
     bool ok = std::fseek(file, 0, SEEK_END) == 0;
@@ -41,7 +41,7 @@ bool D3DXReadFile(const char* path, std::vector<uint8_t>& bytes, std::string& er
             bytes.resize(static_cast<size_t>(length));
         } catch (const std::bad_alloc&) {
             std::fclose(file);
-            error = "cannot read " + std::string(path) + ": file too large";
+            error = "cannot read " + native + ": file too large";
             return false;
         }
         ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -50,7 +50,7 @@ bool D3DXReadFile(const char* path, std::vector<uint8_t>& bytes, std::string& er
     std::fclose(file);
     if (!ok) {
         bytes.clear();
-        error = "cannot read " + std::string(path) + ": " +
+        error = "cannot read " + native + ": " +
                 (readError != 0 ? std::strerror(readError) : "read failed");
         return false;
     }

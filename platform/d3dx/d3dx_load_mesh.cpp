@@ -104,9 +104,10 @@ HRESULT LoadMesh(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDevice,
     XMeshData data;
     XHeader header;
     if (!LoadXMeshFromMemory(bytes.data(), bytes.size(), data, header, error))
-        return Fail(D3DXERR_INVALIDDATA, std::string(pFilename) + ": " + error);
+        return Fail(D3DXERR_INVALIDDATA, D3DXNativePath(pFilename) + ": " + error);
     if (data.FaceCount() == 0 || data.vertexCount == 0)
-        return Fail(D3DXERR_LOADEDMESHASNODATA, std::string(pFilename) + ": the mesh has no faces");
+        return Fail(D3DXERR_LOADEDMESHASNODATA,
+                    D3DXNativePath(pFilename) + ": the mesh has no faces");
 
     // More vertices than 16-bit indices reach: the mesh gets 32-bit indices rather than
     // failing to load.
@@ -117,7 +118,7 @@ HRESULT LoadMesh(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDevice,
     HRESULT hr =
         D3DXCreateMeshFVF(data.FaceCount(), data.vertexCount, options, data.fvf, pDevice, &mesh);
     if (FAILED(hr))
-        return Fail(hr, std::string(pFilename) + ": the device cannot create the mesh buffers");
+        return Fail(hr, D3DXNativePath(pFilename) + ": the device cannot create the mesh buffers");
 
     BYTE* vertices = nullptr;
     BYTE* indices = nullptr;
@@ -126,7 +127,7 @@ HRESULT LoadMesh(LPCSTR pFilename, DWORD Options, LPDIRECT3DDEVICE8 pDevice,
         FAILED(mesh->LockIndexBuffer(0, &indices)) ||
         FAILED(mesh->LockAttributeBuffer(0, &attributes))) {
         mesh->Release();
-        return Fail(E_FAIL, std::string(pFilename) + ": cannot lock the mesh buffers");
+        return Fail(E_FAIL, D3DXNativePath(pFilename) + ": cannot lock the mesh buffers");
     }
     std::memcpy(vertices, data.vertices.data(), data.vertices.size());
     if (options & D3DXMESH_32BIT) {

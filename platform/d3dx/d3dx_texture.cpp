@@ -135,12 +135,12 @@ HRESULT CreateTextureFromFile(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
     }
     DecodedImage image;
     if (!DecodeImage(bytes.data(), bytes.size(), image, error)) {
-        Win32SetErrorText(std::string(pSrcFile) + ": " + error);
+        Win32SetErrorText(D3DXNativePath(pSrcFile) + ": " + error);
         return D3DXERR_INVALIDDATA;
     }
     const HRESULT hr = D3DXCreateTextureFromImage(pDevice, image, ppTexture);
     if (FAILED(hr))
-        Win32SetErrorText(std::string(pSrcFile) + ": the device cannot create a " +
+        Win32SetErrorText(D3DXNativePath(pSrcFile) + ": the device cannot create a " +
                           FormatName(image.format) + " texture of " +
                           std::to_string(image.levels.front().width) + "x" +
                           std::to_string(image.levels.front().height));
@@ -154,7 +154,7 @@ HRESULT D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
     try {
         return CreateTextureFromFile(pDevice, pSrcFile, ppTexture);
     } catch (const std::exception&) {
-        Win32SetErrorText(std::string(pSrcFile != nullptr ? pSrcFile : "") + ": out of memory");
+        Win32SetErrorText(D3DXNativePath(pSrcFile) + ": out of memory");
         return E_OUTOFMEMORY;
     }
 }

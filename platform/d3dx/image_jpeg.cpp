@@ -42,6 +42,21 @@ bool SizeAllowed(uint32_t width, uint32_t height, JpegErrors& errors) {
     return false;
 }
 
+// Each scan of a progressive file is a pass over the whole picture; writers use about a
+// dozen. A file of thousands of tiny scans would take minutes to decode, so it is refused.
+constexpr int MAX_SCANS = 256;
+
+void OnProgress(j_common_ptr info) {
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number <= MAX_SCANS)
+        return;
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    std::snprintf(errors->message, sizeof errors->message, "JPEG has more than %d scans",
+                  MAX_SCANS);
+    errors->whole = true;
+    longjmp(errors->jump, 1);
+}
+
 // The libjpeg part, free of objects with destructors because errors leave by longjmp.
 bool ReadJpeg(const uint8_t* data, size_t size, JpegErrors& errors, uint8_t** pixels,
               uint32_t& width, uint32_t& height) {
@@ -58,6 +73,9 @@ bool ReadJpeg(const uint8_t* data, size_t size, JpegErrors& errors, uint8_t** pi
         return false;
     }
     jpeg_create_decompress(&info);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = OnProgress;
+    info.progress = &progress;
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;

@@ -8,6 +8,9 @@
 // format, so they never split a vertex.
 #include "d3dx/x_mesh_builder.h"
 
+#include "d3dx/x_number_reader.h"
+#include "d3dx/x_vertex_data.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -29,6 +32,8 @@ struct PartMesh {
     std::vector<Float3> normals;
     std::vector<DWORD> colors;
     std::vector<float> uvs; // two per vertex
+    // What FVFData and DeclData add beyond the elements above, one entry per element.
+    std::vector<XVertexElement> extras;
     std::vector<uint32_t> indices;
     std::vector<uint32_t> attributes;
     std::vector<XMaterialData> materials;
@@ -66,65 +71,14 @@ DWORD ColorByte(double value) {
     return static_cast<DWORD>(clamped * 255.0 + 0.5);
 }
 
-// Reads numbers of one data object front to back with range checks.
-class NumberReader {
-  public:
-    NumberReader(const XNode& node, std::string& errorText) : n(node), error(errorText) {}
-
-    bool Count(uint32_t& value, size_t elementSize, const char* what) {
-        if (!Number(value, what))
-            return false;
-        if (elementSize != 0 && value > Left() / elementSize) {
-            error = n.type + ": " + what + " " + std::to_string(value) + " exceeds the data given";
-            return false;
-        }
-        return true;
-    }
-    bool Number(uint32_t& value, const char* what) {
-        double d = 0;
-        if (!Real(d, what))
-            return false;
-        if (d < 0 || d > 4294967295.0 || d != std::floor(d)) {
-            error = n.type + ": " + what + " is not a whole number";
-            return false;
-        }
-        value = static_cast<uint32_t>(d);
-        return true;
-    }
-    bool Real(double& value, const char* what) {
-        if (pos >= n.numbers.size()) {
-            error = n.type + ": data ends before " + what;
-            return false;
-        }
-        value = n.numbers[pos++];
-        return true;
-    }
-    bool Float(float& value, const char* what) {
-        double d = 0;
-        if (!Real(d, what))
-            return false;
-        value = static_cast<float>(d);
-        return true;
-    }
-    bool Vector(Float3& v, const char* what) {
-        return Float(v.x, what) && Float(v.y, what) && Float(v.z, what);
-    }
-    size_t Left() const { return n.numbers.size() - pos; }
-
-  private:
-    const XNode& n;
-    std::string& error;
-    size_t pos = 0;
-};
-
 // Polygons as index lists: start and corner count into a flat array.
 struct Polygons {
     std::vector<uint32_t> corners;
     std::vector<std::pair<uint32_t, uint32_t>> faces;
 };
 
-bool ReadPolygons(NumberReader& reader, uint32_t indexLimit, Polygons& polygons, std::string& error,
-                  const char* what) {
+bool ReadPolygons(XNumberReader& reader, uint32_t indexLimit, Polygons& polygons,
+                  std::string& error, const char* what) {
     uint32_t faceCount = 0;
     if (!reader.Count(faceCount, 1, "face count"))
         return false;
@@ -214,7 +168,7 @@ bool MeshBuilder::Walk(const XNode& node, const Matrix& parent, bool isTop) {
 }
 
 bool MeshBuilder::ReadMaterial(const XNode& node, XMaterialData& material) {
-    NumberReader reader(node, error);
+    XNumberReader reader(node, error);
     D3DMATERIAL8& m = material.material;
     m = D3DMATERIAL8{};
     if (!reader.Float(m.Diffuse.r, "face colour") || !reader.Float(m.Diffuse.g, "face colour") ||
@@ -240,7 +194,7 @@ bool MeshBuilder::ReadMaterial(const XNode& node, XMaterialData& material) {
 
 bool MeshBuilder::ReadMaterialList(const XNode& node, PartMesh& part, size_t polygonCount,
                                    std::vector<uint32_t>& polygonAttributes) {
-    NumberReader reader(node, error);
+    XNumberReader reader(node, error);
     uint32_t materialCount = 0, indexCount = 0;
     if (!reader.Number(materialCount, "material count") ||
         !reader.Count(indexCount, 1, "face index count"))
@@ -287,149 +241,187 @@ bool MeshBuilder::ReadMaterialList(const XNode& node, PartMesh& part, size_t pol
     return true;
 }
 
-bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
-    PartMesh part;
-    NumberReader reader(node, error);
-    uint32_t vertexCount = 0;
-    if (!reader.Count(vertexCount, 3, "vertex count"))
-        return false;
-    part.positions.resize(vertexCount);
-    for (Float3& p : part.positions)
-        if (!reader.Vector(p, "vertex"))
-            return false;
-    Polygons polygons;
-    if (!ReadPolygons(reader, vertexCount, polygons, error, "Mesh"))
-        return false;
+// The children of a Mesh that the builder reads; the last of each kind counts.
+struct MeshChildren {
+    const XNode* normals = nullptr;
+    const XNode* textureCoords = nullptr;
+    const XNode* colors = nullptr;
+    const XNode* materialList = nullptr;
+};
 
-    const XNode* normalsNode = nullptr;
-    const XNode* uvNode = nullptr;
-    const XNode* colorNode = nullptr;
-    const XNode* materialNode = nullptr;
+MeshChildren FindMeshChildren(const XNode& node) {
+    MeshChildren children;
     for (const XNode& child : node.children) {
         if (child.isReference)
             continue;
         if (SameName(child.type, "MeshNormals"))
-            normalsNode = &child;
+            children.normals = &child;
         else if (SameName(child.type, "MeshTextureCoords"))
-            uvNode = &child;
+            children.textureCoords = &child;
         else if (SameName(child.type, "MeshVertexColors"))
-            colorNode = &child;
+            children.colors = &child;
         else if (SameName(child.type, "MeshMaterialList"))
-            materialNode = &child;
+            children.materialList = &child;
     }
+    return children;
+}
 
-    // Normals, with the faces that index them.
-    std::vector<Float3> normalValues;
-    Polygons normalPolygons;
-    if (normalsNode != nullptr) {
-        NumberReader normalReader(*normalsNode, error);
-        uint32_t normalCount = 0;
-        if (!normalReader.Count(normalCount, 3, "normal count"))
-            return false;
-        normalValues.resize(normalCount);
-        for (Float3& n : normalValues) {
-            if (!normalReader.Vector(n, "normal"))
-                return false;
-            n = Normalized(n);
-        }
-        if (!ReadPolygons(normalReader, normalCount, normalPolygons, error, "MeshNormals"))
-            return false;
-        if (normalPolygons.faces.size() != polygons.faces.size()) {
-            error = "MeshNormals has " + std::to_string(normalPolygons.faces.size()) +
-                    " faces, the mesh " + std::to_string(polygons.faces.size());
-            return false;
-        }
-        for (size_t f = 0; f < polygons.faces.size(); ++f) {
-            if (normalPolygons.faces[f].second != polygons.faces[f].second) {
-                error = "MeshNormals face " + std::to_string(f) +
-                        " has a different corner count from the mesh face";
-                return false;
-            }
-        }
-        part.hasNormals = true;
-    }
+// Normal values and the faces that index them, corner for corner with the mesh's faces.
+struct CornerNormals {
+    std::vector<Float3> values;
+    Polygons polygons;
+};
 
-    part.hasUV = uvNode != nullptr;
-    part.uvs.assign(2 * static_cast<size_t>(vertexCount), 0.0f);
-    if (uvNode != nullptr) {
-        NumberReader uvReader(*uvNode, error);
-        uint32_t uvCount = 0;
-        if (!uvReader.Count(uvCount, 2, "texture coordinate count"))
-            return false;
-        for (uint32_t i = 0; i < uvCount; ++i) {
-            float u = 0, v = 0;
-            if (!uvReader.Float(u, "texture coordinate") ||
-                !uvReader.Float(v, "texture coordinate"))
-                return false;
-            if (i < vertexCount) {
-                part.uvs[2 * i] = u;
-                part.uvs[2 * i + 1] = v;
-            }
-        }
-    }
-
-    part.hasColors = colorNode != nullptr;
-    part.colors.assign(vertexCount, 0x00FFFFFFu);
-    if (colorNode != nullptr) {
-        NumberReader colorReader(*colorNode, error);
-        uint32_t colorCount = 0;
-        if (!colorReader.Count(colorCount, 5, "vertex colour count"))
-            return false;
-        for (uint32_t i = 0; i < colorCount; ++i) {
-            uint32_t index = 0;
-            double r = 0, g = 0, b = 0, a = 0;
-            if (!colorReader.Number(index, "colour index") || !colorReader.Real(r, "colour") ||
-                !colorReader.Real(g, "colour") || !colorReader.Real(b, "colour") ||
-                !colorReader.Real(a, "colour"))
-                return false;
-            if (index >= vertexCount) {
-                error = "MeshVertexColors names vertex " + std::to_string(index) + " of " +
-                        std::to_string(vertexCount);
-                return false;
-            }
-            part.colors[index] =
-                (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
-        }
-    }
-
-    std::vector<uint32_t> polygonAttributes(polygons.faces.size(), 0);
-    if (materialNode != nullptr &&
-        !ReadMaterialList(*materialNode, part, polygons.faces.size(), polygonAttributes))
+bool ReadPositionsAndFaces(const XNode& node, PartMesh& part, Polygons& polygons,
+                           std::string& error) {
+    XNumberReader reader(node, error);
+    uint32_t vertexCount = 0;
+    if (!reader.Count(vertexCount, 3, "vertex count"))
         return false;
-
-    // Split vertices whose corners disagree on the normal, then triangulate as fans.
+    part.positions.resize(vertexCount);
     part.normals.assign(vertexCount, Float3{0, 0, 0});
-    std::vector<uint8_t> normalSet(part.hasNormals ? vertexCount : 0, 0);
+    for (Float3& p : part.positions)
+        if (!reader.Vector(p, "vertex"))
+            return false;
+    return ReadPolygons(reader, vertexCount, polygons, error, "Mesh");
+}
+
+bool ReadNormals(const XNode& node, const Polygons& polygons, CornerNormals& normals,
+                 std::string& error) {
+    XNumberReader reader(node, error);
+    uint32_t normalCount = 0;
+    if (!reader.Count(normalCount, 3, "normal count"))
+        return false;
+    normals.values.resize(normalCount);
+    for (Float3& n : normals.values) {
+        if (!reader.Vector(n, "normal"))
+            return false;
+        n = Normalized(n);
+    }
+    if (!ReadPolygons(reader, normalCount, normals.polygons, error, "MeshNormals"))
+        return false;
+    if (normals.polygons.faces.size() != polygons.faces.size()) {
+        error = "MeshNormals has " + std::to_string(normals.polygons.faces.size()) +
+                " faces, the mesh " + std::to_string(polygons.faces.size());
+        return false;
+    }
+    for (size_t f = 0; f < polygons.faces.size(); ++f) {
+        if (normals.polygons.faces[f].second != polygons.faces[f].second) {
+            error = "MeshNormals face " + std::to_string(f) +
+                    " has a different corner count from the mesh face";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Coordinates past the mesh's vertices are read and dropped; missing ones stay (0, 0).
+bool ReadTextureCoords(const XNode* node, PartMesh& part, std::string& error) {
+    const size_t vertexCount = part.positions.size();
+    part.hasUV = node != nullptr;
+    part.uvs.assign(2 * vertexCount, 0.0f);
+    if (node == nullptr)
+        return true;
+    XNumberReader reader(*node, error);
+    uint32_t uvCount = 0;
+    if (!reader.Count(uvCount, 2, "texture coordinate count"))
+        return false;
+    for (uint32_t i = 0; i < uvCount; ++i) {
+        float u = 0, v = 0;
+        if (!reader.Float(u, "texture coordinate") || !reader.Float(v, "texture coordinate"))
+            return false;
+        if (i < vertexCount) {
+            part.uvs[2 * i] = u;
+            part.uvs[2 * i + 1] = v;
+        }
+    }
+    return true;
+}
+
+// Vertices the list does not name are white with zero alpha.
+bool ReadVertexColors(const XNode* node, PartMesh& part, std::string& error) {
+    const size_t vertexCount = part.positions.size();
+    part.hasColors = node != nullptr;
+    part.colors.assign(vertexCount, 0x00FFFFFFu);
+    if (node == nullptr)
+        return true;
+    XNumberReader reader(*node, error);
+    uint32_t colorCount = 0;
+    if (!reader.Count(colorCount, 5, "vertex colour count"))
+        return false;
+    for (uint32_t i = 0; i < colorCount; ++i) {
+        uint32_t index = 0;
+        double r = 0, g = 0, b = 0, a = 0;
+        if (!reader.Number(index, "colour index") || !reader.Real(r, "colour") ||
+            !reader.Real(g, "colour") || !reader.Real(b, "colour") || !reader.Real(a, "colour"))
+            return false;
+        if (index >= vertexCount) {
+            error = "MeshVertexColors names vertex " + std::to_string(index) + " of " +
+                    std::to_string(vertexCount);
+            return false;
+        }
+        part.colors[index] =
+            (ColorByte(a) << 24) | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+    }
+    return true;
+}
+
+// Gives each corner of the mesh the vertex that carries its normal: the original while its
+// normal is unset or the same, otherwise a copy appended once per further distinct normal.
+class NormalSplitter {
+  public:
+    explicit NormalSplitter(PartMesh& mesh) : part(mesh), normalSet(mesh.positions.size(), 0) {}
+
+    uint32_t VertexFor(uint32_t vertex, const Float3& n) {
+        if (!normalSet[vertex]) {
+            normalSet[vertex] = 1;
+            part.normals[vertex] = n;
+            return vertex;
+        }
+        if (part.normals[vertex] == n)
+            return vertex;
+        std::vector<uint32_t>& list = copies[vertex];
+        const auto found = std::find_if(list.begin(), list.end(),
+                                        [&](uint32_t v) { return part.normals[v] == n; });
+        if (found != list.end())
+            return *found;
+        const auto copy = static_cast<uint32_t>(part.positions.size());
+        part.positions.push_back(part.positions[vertex]);
+        part.normals.push_back(n);
+        part.colors.push_back(part.colors[vertex]);
+        part.uvs.push_back(part.uvs[2 * vertex]);
+        part.uvs.push_back(part.uvs[2 * vertex + 1]);
+        for (XVertexElement& extra : part.extras) {
+            for (uint32_t k = 0; k < extra.components; ++k) {
+                const uint32_t value = extra.values[size_t{vertex} * extra.components + k];
+                extra.values.push_back(value);
+            }
+        }
+        list.push_back(copy);
+        return copy;
+    }
+
+  private:
+    PartMesh& part;
+    std::vector<uint8_t> normalSet;
     std::unordered_map<uint32_t, std::vector<uint32_t>> copies;
+};
+
+// Splits vertices whose corners disagree on the normal (normals from MeshNormals, null
+// without), then triangulates as fans.
+void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerNormals* normals,
+                         const std::vector<uint32_t>& polygonAttributes) {
+    NormalSplitter splitter(part);
     std::vector<uint32_t> corner;
     for (size_t f = 0; f < polygons.faces.size(); ++f) {
         const auto [start, count] = polygons.faces[f];
         corner.resize(count);
         for (uint32_t c = 0; c < count; ++c) {
             uint32_t vertex = polygons.corners[start + c];
-            if (part.hasNormals) {
-                const Float3 n =
-                    normalValues[normalPolygons.corners[normalPolygons.faces[f].first + c]];
-                if (!normalSet[vertex]) {
-                    normalSet[vertex] = 1;
-                    part.normals[vertex] = n;
-                } else if (!(part.normals[vertex] == n)) {
-                    std::vector<uint32_t>& list = copies[vertex];
-                    const auto found = std::find_if(
-                        list.begin(), list.end(), [&](uint32_t v) { return part.normals[v] == n; });
-                    if (found != list.end()) {
-                        vertex = *found;
-                    } else {
-                        const auto copy = static_cast<uint32_t>(part.positions.size());
-                        part.positions.push_back(part.positions[vertex]);
-                        part.normals.push_back(n);
-                        part.colors.push_back(part.colors[vertex]);
-                        part.uvs.push_back(part.uvs[2 * vertex]);
-                        part.uvs.push_back(part.uvs[2 * vertex + 1]);
-                        list.push_back(copy);
-                        vertex = copy;
-                    }
-                }
+            if (normals != nullptr) {
+                const uint32_t normal =
+                    normals->polygons.corners[normals->polygons.faces[f].first + c];
+                vertex = splitter.VertexFor(vertex, normals->values[normal]);
             }
             corner[c] = vertex;
         }
@@ -440,34 +432,116 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
             part.attributes.push_back(polygonAttributes[f]);
         }
     }
+}
 
-    // Bake the frame transform; normals take the inverse transpose so scaling keeps them
-    // perpendicular to their faces.
-    if (transform != IDENTITY) {
-        const Matrix& m = transform;
-        for (Float3& p : part.positions) {
-            const Float3 q = p;
-            p.x = q.x * m[0] + q.y * m[4] + q.z * m[8] + m[12];
-            p.y = q.x * m[1] + q.y * m[5] + q.z * m[9] + m[13];
-            p.z = q.x * m[2] + q.y * m[6] + q.z * m[10] + m[14];
+float FloatFromBits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+bool HasExtra(const PartMesh& part, XVertexUsage usage, uint32_t set) {
+    return std::any_of(part.extras.begin(), part.extras.end(),
+                       [&](const XVertexElement& e) { return e.usage == usage && e.set == set; });
+}
+
+// A Mesh's own templates win over the same element in FVFData or DeclData, and an earlier
+// block over a later one. What the templates could have carried moves into their places.
+void AdoptVertexElement(XVertexElement& element, PartMesh& part) {
+    const size_t vertexCount = part.positions.size();
+    switch (element.usage) {
+    case XVertexUsage::Normal:
+        if (part.hasNormals)
+            return;
+        part.hasNormals = true;
+        for (size_t v = 0; v < vertexCount; ++v) {
+            const uint32_t* n = &element.values[3 * v];
+            part.normals[v] =
+                Normalized({FloatFromBits(n[0]), FloatFromBits(n[1]), FloatFromBits(n[2])});
         }
-        // Cofactors of the upper 3x3 are the inverse transpose up to a scale factor, which
-        // normalising removes.
-        const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
-                    i = m[10];
-        const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g,
-                              c * h - b * i, a * i - c * g, b * g - a * h,
-                              b * f - c * e, c * d - a * f, a * e - b * d};
-        const float det = a * cof[0] + b * cof[1] + c * cof[2];
-        const float sign = det < 0 ? -1.0f : 1.0f;
-        for (Float3& n : part.normals) {
-            const Float3 q = n;
-            n.x = sign * (q.x * cof[0] + q.y * cof[3] + q.z * cof[6]);
-            n.y = sign * (q.x * cof[1] + q.y * cof[4] + q.z * cof[7]);
-            n.z = sign * (q.x * cof[2] + q.y * cof[5] + q.z * cof[8]);
-            n = Normalized(n);
+        return;
+    case XVertexUsage::Diffuse:
+        if (part.hasColors)
+            return;
+        part.hasColors = true;
+        part.colors = element.values;
+        return;
+    case XVertexUsage::TexCoord:
+        if (element.set == 0 && part.hasUV)
+            return;
+        if (element.set == 0 && element.components == 2) {
+            part.hasUV = true;
+            for (size_t i = 0; i < 2 * vertexCount; ++i)
+                part.uvs[i] = FloatFromBits(element.values[i]);
+            return;
         }
+        break;
+    case XVertexUsage::PointSize:
+    case XVertexUsage::Specular:
+        break;
     }
+    if (!HasExtra(part, element.usage, element.set))
+        part.extras.push_back(std::move(element));
+}
+
+bool ReadVertexData(const XNode& node, PartMesh& part, std::string& error) {
+    std::vector<XVertexElement> elements;
+    for (const XNode& child : node.children)
+        if (IsXVertexData(child) &&
+            !ReadXVertexData(child, static_cast<uint32_t>(part.positions.size()), elements, error))
+            return false;
+    for (XVertexElement& element : elements)
+        AdoptVertexElement(element, part);
+    return true;
+}
+
+// Normals take the inverse transpose so that scaling keeps them perpendicular to their faces.
+void BakeTransform(PartMesh& part, const Matrix& m) {
+    if (m == IDENTITY)
+        return;
+    for (Float3& p : part.positions) {
+        const Float3 q = p;
+        p.x = q.x * m[0] + q.y * m[4] + q.z * m[8] + m[12];
+        p.y = q.x * m[1] + q.y * m[5] + q.z * m[9] + m[13];
+        p.z = q.x * m[2] + q.y * m[6] + q.z * m[10] + m[14];
+    }
+    // Cofactors of the upper 3x3 are the inverse transpose up to a scale factor, which
+    // normalising removes.
+    const float a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
+                i = m[10];
+    const float cof[9] = {e * i - f * h, f * g - d * i, d * h - e * g, c * h - b * i, a * i - c * g,
+                          b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
+    const float det = a * cof[0] + b * cof[1] + c * cof[2];
+    const float sign = det < 0 ? -1.0f : 1.0f;
+    for (Float3& n : part.normals) {
+        const Float3 q = n;
+        n.x = sign * (q.x * cof[0] + q.y * cof[3] + q.z * cof[6]);
+        n.y = sign * (q.x * cof[1] + q.y * cof[4] + q.z * cof[7]);
+        n.z = sign * (q.x * cof[2] + q.y * cof[5] + q.z * cof[8]);
+        n = Normalized(n);
+    }
+}
+
+bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
+    PartMesh part;
+    Polygons polygons;
+    if (!ReadPositionsAndFaces(node, part, polygons, error))
+        return false;
+    const MeshChildren children = FindMeshChildren(node);
+    CornerNormals normals;
+    part.hasNormals = children.normals != nullptr;
+    if (part.hasNormals && !ReadNormals(*children.normals, polygons, normals, error))
+        return false;
+    if (!ReadTextureCoords(children.textureCoords, part, error) ||
+        !ReadVertexColors(children.colors, part, error) || !ReadVertexData(node, part, error))
+        return false;
+    std::vector<uint32_t> polygonAttributes(polygons.faces.size(), 0);
+    if (children.materialList != nullptr &&
+        !ReadMaterialList(*children.materialList, part, polygons.faces.size(), polygonAttributes))
+        return false;
+    SplitAndTriangulate(part, polygons, children.normals != nullptr ? &normals : nullptr,
+                        polygonAttributes);
+    BakeTransform(part, transform);
     parts.push_back(std::move(part));
     return true;
 }
@@ -475,6 +549,127 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
 void PutFloat(uint8_t*& out, float value) {
     std::memcpy(out, &value, 4);
     out += 4;
+}
+
+void PutDword(uint8_t*& out, uint32_t value) {
+    std::memcpy(out, &value, 4);
+    out += 4;
+}
+
+// The merged meshes' vertex format: every element any of them has.
+struct VertexFormat {
+    bool normals = false, pointSize = false, colors = false, specular = false;
+    uint32_t texSets = 0;
+    std::array<uint32_t, 8> texFloats{}; // floats of each texture coordinate set
+
+    void Include(const PartMesh& part) {
+        normals |= part.hasNormals;
+        colors |= part.hasColors;
+        if (part.hasUV)
+            AddSet(0, 2);
+        for (const XVertexElement& extra : part.extras) {
+            pointSize |= extra.usage == XVertexUsage::PointSize;
+            specular |= extra.usage == XVertexUsage::Specular;
+            if (extra.usage == XVertexUsage::TexCoord)
+                AddSet(extra.set, extra.components);
+        }
+    }
+    void AddSet(uint32_t set, uint32_t floats) {
+        texSets = std::max(texSets, set + 1);
+        texFloats[set] = std::max(texFloats[set], floats);
+    }
+    // Sets below the highest that no mesh has are two zeros, the format's default size.
+    void CloseGaps() {
+        for (uint32_t s = 0; s < texSets; ++s)
+            if (texFloats[s] == 0)
+                texFloats[s] = 2;
+    }
+    DWORD Fvf() const {
+        constexpr DWORD SIZE_CODES[5] = {0, 3, 0, 1, 2}; // by floats: 1 = 3, 2 = 0, 3 = 1, 4 = 2
+        DWORD fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (pointSize ? D3DFVF_PSIZE : 0) |
+                    (colors ? D3DFVF_DIFFUSE : 0) | (specular ? D3DFVF_SPECULAR : 0) |
+                    (texSets << D3DFVF_TEXCOUNT_SHIFT);
+        for (uint32_t s = 0; s < texSets; ++s)
+            fvf |= SIZE_CODES[texFloats[s]] << (16 + 2 * s);
+        return fvf;
+    }
+    UINT Size() const {
+        UINT size =
+            12 + (normals ? 12 : 0) + (pointSize ? 4 : 0) + (colors ? 4 : 0) + (specular ? 4 : 0);
+        for (uint32_t s = 0; s < texSets; ++s)
+            size += 4 * texFloats[s];
+        return size;
+    }
+};
+
+// Writes one mesh's vertices in the merged format; what it lacks is zero, except the
+// diffuse colour, which its own reading already defaulted.
+class VertexWriter {
+  public:
+    VertexWriter(const PartMesh& mesh, const VertexFormat& vertexFormat)
+        : part(mesh), format(vertexFormat) {
+        for (const XVertexElement& extra : part.extras) {
+            if (extra.usage == XVertexUsage::PointSize)
+                pointSize = &extra;
+            else if (extra.usage == XVertexUsage::Specular)
+                specular = &extra;
+            else if (extra.usage == XVertexUsage::TexCoord)
+                texSet[extra.set] = &extra;
+        }
+    }
+
+    void Write(size_t v, uint8_t*& out) const {
+        PutFloat(out, part.positions[v].x);
+        PutFloat(out, part.positions[v].y);
+        PutFloat(out, part.positions[v].z);
+        if (format.normals) {
+            PutFloat(out, part.normals[v].x);
+            PutFloat(out, part.normals[v].y);
+            PutFloat(out, part.normals[v].z);
+        }
+        if (format.pointSize)
+            PutDword(out, pointSize != nullptr ? pointSize->values[v] : 0);
+        if (format.colors)
+            PutDword(out, part.colors[v]);
+        if (format.specular)
+            PutDword(out, specular != nullptr ? specular->values[v] : 0);
+        for (uint32_t s = 0; s < format.texSets; ++s) {
+            uint32_t written = 0;
+            if (s == 0 && part.hasUV) {
+                PutFloat(out, part.uvs[2 * v]);
+                PutFloat(out, part.uvs[2 * v + 1]);
+                written = 2;
+            } else if (texSet[s] != nullptr) {
+                for (; written < texSet[s]->components; ++written)
+                    PutDword(out, texSet[s]->values[v * texSet[s]->components + written]);
+            }
+            for (; written < format.texFloats[s]; ++written)
+                PutFloat(out, 0.0f);
+        }
+    }
+
+  private:
+    const PartMesh& part;
+    const VertexFormat& format;
+    const XVertexElement* pointSize = nullptr;
+    const XVertexElement* specular = nullptr;
+    std::array<const XVertexElement*, 8> texSet{};
+};
+
+// Meshes without materials of their own get a plain white one when others have some.
+void AppendMaterials(const PartMesh& part, bool anyMaterials, XMeshData& mesh) {
+    const auto materialBase = static_cast<uint32_t>(mesh.materials.size());
+    if (part.materials.empty() && anyMaterials) {
+        XMaterialData plain;
+        plain.material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
+        plain.material.Specular.a = 1.0f;
+        plain.material.Emissive.a = 1.0f;
+        mesh.materials.push_back(plain);
+    }
+    for (const XMaterialData& material : part.materials)
+        mesh.materials.push_back(material);
+    for (uint32_t attribute : part.attributes)
+        mesh.attributes.push_back(materialBase + attribute);
 }
 
 } // namespace
@@ -490,12 +685,11 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
         error = "the file holds no mesh";
         return false;
     }
-    bool normals = false, colors = false, uv = false, anyMaterials = false;
+    VertexFormat format;
+    bool anyMaterials = false;
     size_t vertexTotal = 0, faceTotal = 0;
     for (const PartMesh& part : parts) {
-        normals |= part.hasNormals;
-        colors |= part.hasColors;
-        uv |= part.hasUV;
+        format.Include(part);
         anyMaterials |= !part.materials.empty();
         vertexTotal += part.positions.size();
         faceTotal += part.attributes.size();
@@ -504,9 +698,9 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
         error = "too many vertices";
         return false;
     }
-    mesh.fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (colors ? D3DFVF_DIFFUSE : 0) |
-               (uv ? D3DFVF_TEX1 : 0);
-    mesh.vertexSize = 12 + (normals ? 12 : 0) + (colors ? 4 : 0) + (uv ? 8 : 0);
+    format.CloseGaps();
+    mesh.fvf = format.Fvf();
+    mesh.vertexSize = format.Size();
     mesh.vertexCount = static_cast<uint32_t>(vertexTotal);
     mesh.meshCount = static_cast<uint32_t>(parts.size());
     mesh.vertices.resize(vertexTotal * mesh.vertexSize);
@@ -515,39 +709,12 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
     uint8_t* out = mesh.vertices.data();
     uint32_t base = 0;
     for (const PartMesh& part : parts) {
-        for (size_t v = 0; v < part.positions.size(); ++v) {
-            PutFloat(out, part.positions[v].x);
-            PutFloat(out, part.positions[v].y);
-            PutFloat(out, part.positions[v].z);
-            if (normals) {
-                PutFloat(out, part.normals[v].x);
-                PutFloat(out, part.normals[v].y);
-                PutFloat(out, part.normals[v].z);
-            }
-            if (colors) {
-                std::memcpy(out, &part.colors[v], 4);
-                out += 4;
-            }
-            if (uv) {
-                PutFloat(out, part.uvs[2 * v]);
-                PutFloat(out, part.uvs[2 * v + 1]);
-            }
-        }
+        const VertexWriter writer(part, format);
+        for (size_t v = 0; v < part.positions.size(); ++v)
+            writer.Write(v, out);
         for (uint32_t index : part.indices)
             mesh.indices.push_back(base + index);
-        // Meshes without materials of their own get a plain white one when others have some.
-        const auto materialBase = static_cast<uint32_t>(mesh.materials.size());
-        if (part.materials.empty() && anyMaterials) {
-            XMaterialData plain;
-            plain.material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-            plain.material.Specular.a = 1.0f;
-            plain.material.Emissive.a = 1.0f;
-            mesh.materials.push_back(plain);
-        }
-        for (const XMaterialData& material : part.materials)
-            mesh.materials.push_back(material);
-        for (uint32_t attribute : part.attributes)
-            mesh.attributes.push_back(materialBase + attribute);
+        AppendMaterials(part, anyMaterials, mesh);
         base += static_cast<uint32_t>(part.positions.size());
     }
     return true;

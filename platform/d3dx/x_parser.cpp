@@ -113,6 +113,7 @@ bool XParser::ParseObject(XNode& node, const XToken& typeToken, int depth) {
     if (token.type != XTokenType::OpenBrace)
         return Fail(token, "expected '{' after " + node.type);
     for (;;) {
+        tokenizer.AppendNumbers(node.numbers);
         token = tokenizer.Next();
         switch (token.type) {
         case XTokenType::CloseBrace:

@@ -2,6 +2,7 @@
 // checks on every count, so a corrupt count ends in an error token, never a read past the end.
 #include "d3dx/x_tokenizer.h"
 
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -39,6 +40,102 @@ bool IsNameChar(uint8_t c) {
 
 bool IsDigit(uint8_t c) {
     return c >= '0' && c <= '9';
+}
+
+constexpr std::array<bool, 256> SPACE_CHARACTERS = [] {
+    std::array<bool, 256> table{};
+    for (const uint8_t c : {' ', '\t', '\r', '\n', '\f', '\v', '\0'})
+        table[c] = true;
+    return table;
+}();
+
+bool IsSpace(uint8_t c) {
+    return SPACE_CHARACTERS[c];
+}
+
+bool IsNumberStart(const uint8_t* data, size_t pos, size_t size) {
+    const uint8_t c = data[pos];
+    return IsDigit(c) || c == '-' || c == '+' ||
+           (c == '.' && pos + 1 < size && IsDigit(data[pos + 1]));
+}
+
+// Powers of ten that a double holds exactly.
+constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// A decimal whose digits fit in 53 bits and whose power of ten is exact is one correctly
+// rounded multiplication or division away from its value, the same double that a full
+// decimal conversion gives; a model's coordinates almost always are such numbers.
+bool ExactDecimal(uint64_t digits, int exponent, bool negative, double& value) {
+    constexpr uint64_t EXACT_INTEGER_LIMIT = uint64_t{1} << 53;
+    if (digits > EXACT_INTEGER_LIMIT || exponent < -22 || exponent > 22)
+        return false;
+    const auto magnitude = static_cast<double>(digits);
+    value = exponent < 0 ? magnitude / EXACT_POWERS_OF_TEN[-exponent]
+                         : magnitude * EXACT_POWERS_OF_TEN[exponent];
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// The full conversion, for the numbers the shortcut does not cover.
+[[gnu::noinline]] bool ConvertWhole(const char* text, size_t start, size_t end, double& value) {
+    const auto result = std::from_chars(text + start, text + end, value);
+    return result.ec == std::errc() && result.ptr == text + end;
+}
+
+// A text number: an optional '+' (dropped), an optional '-', digits with dots, and an
+// exponent only where digits follow the 'e'. Anything the exact shortcut does not cover goes
+// through std::from_chars, which must then take the whole span.
+bool ScanNumber(const uint8_t* data, size_t size, size_t& pos, double& value) {
+    size_t start = pos;
+    if (data[start] == '+')
+        ++start;
+    size_t end = start;
+    const bool negative = end < size && data[end] == '-';
+    if (negative)
+        ++end;
+    // Integer digits, then after a dot the fraction digits. A second dot stays in the span
+    // and leaves it to std::from_chars, which refuses it.
+    uint64_t digits = 0;
+    int digitCount = 0, fractionDigits = 0, dots = 0;
+    for (; end < size && IsDigit(data[end]); ++end, ++digitCount)
+        digits = digits * 10 + (data[end] - '0');
+    if (end < size && data[end] == '.') {
+        dots = 1;
+        for (++end; end < size && IsDigit(data[end]); ++end, ++fractionDigits)
+            digits = digits * 10 + (data[end] - '0');
+        digitCount += fractionDigits;
+        for (; end < size && (IsDigit(data[end]) || data[end] == '.'); ++end)
+            dots = 2;
+    }
+    int exponent = 0;
+    bool exponentTooLong = false;
+    if (end < size && (data[end] == 'e' || data[end] == 'E')) {
+        size_t at = end + 1;
+        const bool negativeExponent = at < size && data[at] == '-';
+        if (at < size && (data[at] == '-' || data[at] == '+'))
+            ++at;
+        if (at < size && IsDigit(data[at])) {
+            for (end = at; end < size && IsDigit(data[end]); ++end) {
+                if (exponent < 10000)
+                    exponent = exponent * 10 + (data[end] - '0');
+                else
+                    exponentTooLong = true;
+            }
+            if (negativeExponent)
+                exponent = -exponent;
+        }
+    }
+    // 19 digits cannot overflow the 64-bit accumulator.
+    const bool shortcut = digitCount > 0 && digitCount <= 19 && dots <= 1 && !exponentTooLong;
+    if (!shortcut || !ExactDecimal(digits, exponent - fractionDigits, negative, value)) {
+        if (!ConvertWhole(reinterpret_cast<const char*>(data), start, end, value))
+            return false;
+    }
+    pos = end;
+    return true;
 }
 
 } // namespace
@@ -85,11 +182,11 @@ double XTokenizer::FloatAt(const XToken& token, uint32_t index) const {
     return value;
 }
 
-XToken XTokenizer::NextText() {
-    // Skip white space and comments ("//" and "#" run to the end of the line).
+// White space and comments ("//" and "#" run to the end of the line).
+void XTokenizer::SkipSpace() {
     while (pos < size) {
         const uint8_t c = data[pos];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == 0) {
+        if (IsSpace(c)) {
             ++pos;
         } else if (c == '#' || (c == '/' && pos + 1 < size && data[pos + 1] == '/')) {
             while (pos < size && data[pos] != '\n')
@@ -98,6 +195,35 @@ XToken XTokenizer::NextText() {
             break;
         }
     }
+}
+
+void XTokenizer::AppendNumbers(std::vector<double>& numbers) {
+    if (binary || failed)
+        return;
+    while (pos < size) {
+        const uint8_t c = data[pos];
+        if (IsSpace(c) || c == ',' || c == ';') {
+            ++pos;
+        } else if (IsNumberStart(data, pos, size)) {
+            double value = 0.0;
+            if (!ScanNumber(data, size, pos, value)) {
+                Fail("malformed number");
+                return;
+            }
+            numbers.push_back(value);
+        } else if (c == '#' || c == '/') {
+            const size_t before = pos;
+            SkipSpace();
+            if (pos == before)
+                return;
+        } else {
+            return;
+        }
+    }
+}
+
+XToken XTokenizer::NextText() {
+    SkipSpace();
     XToken token;
     token.offset = pos;
     if (pos >= size) {
@@ -155,31 +281,10 @@ XToken XTokenizer::NextText() {
     default:
         break;
     }
-    if (IsDigit(c) || c == '-' || c == '+' ||
-        (c == '.' && pos + 1 < size && IsDigit(data[pos + 1]))) {
-        size_t start = pos;
-        if (c == '+')
-            ++start;
-        size_t end = start;
-        if (end < size && data[end] == '-')
-            ++end;
-        while (end < size && (IsDigit(data[end]) || data[end] == '.'))
-            ++end;
-        if (end < size && (data[end] == 'e' || data[end] == 'E')) {
-            size_t exp = end + 1;
-            if (exp < size && (data[exp] == '-' || data[exp] == '+'))
-                ++exp;
-            if (exp < size && IsDigit(data[exp])) {
-                end = exp;
-                while (end < size && IsDigit(data[end]))
-                    ++end;
-            }
-        }
+    if (IsNumberStart(data, pos, size)) {
         double value = 0.0;
-        const auto result = std::from_chars(text + start, text + end, value);
-        if (result.ec != std::errc() || result.ptr != text + end)
+        if (!ScanNumber(data, size, pos, value))
             return Fail("malformed number");
-        pos = end;
         token.type = XTokenType::Number;
         token.number = value;
         return token;

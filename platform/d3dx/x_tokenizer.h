@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class XTokenType {
     End,
@@ -42,6 +43,11 @@ class XTokenizer {
     // The next token; after End or Error the same token is returned again.
     XToken Next();
 
+    // Text files: appends the numbers that come next, with the separators between them, and
+    // stops before the first other token, so long runs of numbers cost no token each. A
+    // malformed number makes the next token an error. Binary files append nothing.
+    void AppendNumbers(std::vector<double>& numbers);
+
     // Reads a binary list element as a double (listData, index).
     double IntegerAt(const XToken& token, uint32_t index) const;
     double FloatAt(const XToken& token, uint32_t index) const;
@@ -49,6 +55,7 @@ class XTokenizer {
 
   private:
     XToken NextText();
+    void SkipSpace();
     XToken NextBinary();
     XToken Fail(const char* message);
 

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <string>
 
 struct HWND__ {
@@ -17,6 +18,8 @@ struct HWND__ {
     int attachedDevices = 0;
     int backBufferWidth = 0;
     int backBufferHeight = 0;
+    // Full screen (the window covers the display) rather than a window of the back buffer's size.
+    bool coversDisplay = false;
 };
 
 // The window whose SDL id this is, or null.

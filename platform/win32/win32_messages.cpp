@@ -40,6 +40,22 @@ LPARAM KeyLParam(const SDL_KeyboardEvent& key, bool down) {
     return static_cast<LPARAM>(static_cast<int32_t>(value));
 }
 
+// Keys pressed with Alt held, and Alt itself, are system keys, as the platform sends them: the
+// window procedure sees WM_SYSKEYDOWN, so Alt+Enter switching the display mode is no key
+// press to the game. A release matches its press, so that a key pressed before Alt and
+// released while Alt is down is still seen to go up.
+UINT KeyMessage(WPARAM virtualKey, bool down, Uint16 modifiers) {
+    static bool pressedAsSystemKey[256] = {};
+    const size_t index = virtualKey & 0xFF;
+    if (down) {
+        pressedAsSystemKey[index] = (modifiers & KMOD_ALT) != 0 || virtualKey == VK_MENU;
+        return pressedAsSystemKey[index] ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    }
+    const bool system = pressedAsSystemKey[index];
+    pressedAsSystemKey[index] = false;
+    return system ? WM_SYSKEYUP : WM_KEYUP;
+}
+
 void TranslateEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
@@ -62,10 +78,14 @@ void TranslateEvent(const SDL_Event& event) {
         if (window == nullptr) {
             window = Win32MainWindow();
         }
-        if (virtualKey != 0 && window != nullptr) {
-            Win32QueueMessage(window, down ? WM_KEYDOWN : WM_KEYUP, virtualKey,
-                              KeyLParam(event.key, down));
+        if (virtualKey == 0 || window == nullptr) {
+            break;
         }
+        const UINT message = KeyMessage(virtualKey, down, event.key.keysym.mod);
+        if (down && event.key.repeat == 0 && message == WM_SYSKEYDOWN && virtualKey == VK_RETURN) {
+            Win32ToggleFullScreen(window);
+        }
+        Win32QueueMessage(window, message, virtualKey, KeyLParam(event.key, down));
         break;
     }
     case SDL_MOUSEMOTION: {

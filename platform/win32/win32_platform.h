@@ -25,6 +25,14 @@ SDL_Window* Win32GetSdlWindow(HWND hWnd);
 // maps window pixels one to one.
 void Win32SetBackBufferSize(HWND hWnd, int width, int height);
 
+// A full-screen device covers the display with its window; a windowed one shows a window of
+// the back buffer's size. Alt+Enter switches between the two; the letterbox and the cursor
+// mapping follow the window's size either way.
+void Win32CoverDisplay(HWND hWnd);
+void Win32ShowAsWindow(HWND hWnd);
+void Win32ToggleFullScreen(HWND hWnd);
+bool Win32CoversDisplay(HWND hWnd);
+
 // While a device renders into a window, the window's SDL resources stay alive even after
 // DestroyWindow; they go when the device lets go of the window.
 void Win32AttachDevice(HWND hWnd);

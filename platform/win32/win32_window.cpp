@@ -276,15 +276,14 @@ HWND CreateWindowExA(DWORD, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD, int 
         return nullptr;
     }
     if (nWidth <= 0 || nHeight <= 0) {
-        Win32SetErrorText("cannot create a window of " + std::to_string(nWidth) + " by " +
-                          std::to_string(nHeight) + " pixels");
+        Win32SetErrorText("a window needs a width and a height of at least one pixel");
         return nullptr;
     }
     SDL_Window* sdlWindow =
         SDL_CreateWindow(lpWindowName != nullptr ? lpWindowName : "", X, Y, nWidth, nHeight,
                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (sdlWindow == nullptr) {
-        Win32SetErrorText(std::string("cannot create a window: ") + SDL_GetError());
+        Win32SetErrorText(SDL_GetError());
         return nullptr;
     }
     if (found->second.description.hIcon != nullptr) {

@@ -5,28 +5,37 @@
 #include "world/animated_objects.h"
 #include "world/world_models.h"
 #include "render/render_test_util.h"
+#include "world/corona_tables.h"
+
+#include <algorithm>
 
 namespace {
 
 // The calls of the device's set-up that are state, lights and the corona buffer, as text.
 std::vector<std::string> SetUpCalls(const std::vector<D3D8Call>& calls) {
     std::vector<std::string> out;
-    char text[96];
     for (const D3D8Call& call : calls) {
         const std::vector<uint32_t>& a = call.args;
         if (call.name == "SetRenderState")
-            std::snprintf(text, sizeof text, "RS %u=0x%X", a[0], a[1]);
+            out.push_back(RenderStateToken(a[0], a[1]));
         else if (call.name == "SetTextureStageState")
-            std::snprintf(text, sizeof text, "TSS %u %u=%u", a[0], a[1], a[2]);
+            out.push_back(StageStateToken(a[0], a[1], a[2]));
         else if (call.name == "LightEnable")
-            std::snprintf(text, sizeof text, "Light %u=%u", a[0], a[1]);
+            out.push_back("LIGHT" + std::to_string(a[0]) + (a[1] ? "=ON" : "=OFF"));
         else if (call.name == "CreateVertexBuffer")
-            std::snprintf(text, sizeof text, "VB %u %u 0x%X %u", a[0], a[1], a[2], a[3]);
-        else
-            continue;
-        out.push_back(text);
+            out.push_back("CreateVertexBuffer");
     }
     return out;
+}
+
+bool Has(const std::vector<std::string>& calls, const std::string& call) {
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+float FloatState(IDirect3DDevice8* device, D3DRENDERSTATETYPE state) {
+    DWORD bits = 0;
+    device->GetRenderState(state, &bits);
+    return BitsFloat(bits);
 }
 
 class DeviceSetUp : public DeviceTest {
@@ -49,14 +58,41 @@ class DeviceSetUp : public DeviceTest {
 TEST_F(DeviceSetUp, SetsTheFixedStatesInOrderAndMakesTheCoronaBuffer) {
     OpenDevice();
     ASSERT_FALSE(HasFatalFailure());
-    const std::vector<std::string> expected = {
-        "RS 7=0x1",   "RS 139=0x2F2F2F6F", "RS 137=0x0",       "RS 28=0x1",
-        "RS 35=0x3",  "RS 34=0xFF7D5E3F",  "RS 36=0x41700000", "RS 37=0x42040000",
-        "TSS 0 17=2", "TSS 0 16=2",        "TSS 0 18=2",       "TSS 0 14=2",
-        "Light 0=0",  "Light 1=0",         "Light 2=1",        "VB 480 0 0x42 0"};
+    const std::vector<std::string> expected = {"ZENABLE=TRUE",
+                                               "AMBIENT=0x2F2F2F6F",
+                                               "LIGHTING=FALSE",
+                                               "FOGENABLE=TRUE",
+                                               "FOGTABLEMODE=LINEAR",
+                                               "FOGCOLOR=0xFF7D5E3F",
+                                               "FOGSTART=15",
+                                               "FOGEND=33",
+                                               "TSS0 MINFILTER=LINEAR",
+                                               "TSS0 MAGFILTER=LINEAR",
+                                               "TSS0 MIPFILTER=LINEAR",
+                                               "TSS0 ADDRESSV=MIRROR",
+                                               "LIGHT0=OFF",
+                                               "LIGHT1=OFF",
+                                               "LIGHT2=ON",
+                                               "CreateVertexBuffer"};
     EXPECT_EQ(Joined(RecordSetUp()), Joined(expected));
     EXPECT_NE(engine.sprite, nullptr);
-    EXPECT_NE(engine.coronaVertexBuffer, nullptr);
+
+    // The states hold on the device afterwards; fog fades in over a positive distance.
+    const float fogStart = FloatState(engine.device, D3DRS_FOGSTART);
+    EXPECT_GT(fogStart, 0.0f);
+    EXPECT_GT(FloatState(engine.device, D3DRS_FOGEND), fogStart);
+    DWORD addressU = 0;
+    engine.device->GetTextureStageState(0, D3DTSS_ADDRESSU, &addressU);
+    EXPECT_EQ(addressU, static_cast<DWORD>(D3DTADDRESS_WRAP)) << "only v mirrors";
+
+    // The corona buffer takes a point of the corona format for every corona.
+    ASSERT_NE(engine.coronaVertexBuffer, nullptr);
+    D3DVERTEXBUFFER_DESC desc = {};
+    ASSERT_EQ(engine.coronaVertexBuffer->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.FVF, CORONA_FVF);
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    EXPECT_EQ(desc.Size % sizeof(CoronaVertex), 0u);
+    EXPECT_GE(desc.Size / sizeof(CoronaVertex), static_cast<UINT>(CORONA_COUNT));
 }
 
 TEST_F(DeviceSetUp, FogOffStillSetsTheFogParameters) {
@@ -64,15 +100,14 @@ TEST_F(DeviceSetUp, FogOffStillSetsTheFogParameters) {
     OpenDevice();
     ASSERT_FALSE(HasFatalFailure());
     const std::vector<std::string> calls = RecordSetUp();
-    ASSERT_GE(calls.size(), 7u);
-    EXPECT_EQ(calls[2], "RS 137=0x0");
-    EXPECT_EQ(calls[3], "RS 35=0x3");
-    EXPECT_EQ(calls[4], "RS 34=0xFF7D5E3F");
+    for (const char* call :
+         {"FOGTABLEMODE=LINEAR", "FOGCOLOR=0xFF7D5E3F", "FOGSTART=15", "FOGEND=33"})
+        EXPECT_TRUE(Has(calls, call)) << call;
     for (const std::string& call : calls)
-        EXPECT_NE(call.rfind("RS 28=", 0), 0u) << call;
+        EXPECT_NE(call.rfind("FOGENABLE=", 0), 0u) << call;
     DWORD fog = 1;
     engine.device->GetRenderState(D3DRS_FOGENABLE, &fog);
-    EXPECT_EQ(fog, 0u);
+    EXPECT_EQ(fog, static_cast<DWORD>(FALSE));
 }
 
 TEST_F(DeviceSetUp, HandsTheDeviceAndTheModelHoldersOut) {

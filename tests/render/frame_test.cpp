@@ -28,24 +28,37 @@ std::string MaterialToken(float tag) {
 
 // The calls DrawMeshModel makes for a model with one translucent subset.
 std::vector<std::string> TranslucentModel(float tag, int blend) {
-    std::vector<std::string> tokens = {"RS 15=1", "RS 25=7", "RS 24=128", "RS 27=0", "RS 15=0"};
+    std::vector<std::string> tokens = {"ALPHATESTENABLE=TRUE", "ALPHAFUNC=GREATEREQUAL",
+                                       "ALPHAREF=128", "ALPHABLENDENABLE=FALSE",
+                                       "ALPHATESTENABLE=FALSE"};
     if (blend == 0)
-        tokens.insert(tokens.end(), {"RS 15=1", "RS 25=7", "RS 24=128", "RS 27=0"});
+        tokens.insert(tokens.end(), {"ALPHATESTENABLE=TRUE", "ALPHAFUNC=GREATEREQUAL",
+                                     "ALPHAREF=128", "ALPHABLENDENABLE=FALSE"});
     else
-        tokens.insert(tokens.end(), {"RS 27=1", "RS 19=5", "RS 20=6", "RS 15=0"});
-    tokens.insert(tokens.end(), {MaterialToken(tag), "Texture", "Draw", "RS 27=0", "RS 15=0"});
+        tokens.insert(tokens.end(), {"ALPHABLENDENABLE=TRUE", "SRCBLEND=SRCALPHA",
+                                     "DESTBLEND=INVSRCALPHA", "ALPHATESTENABLE=FALSE"});
+    tokens.insert(tokens.end(), {MaterialToken(tag), "Texture", "Draw", "ALPHABLENDENABLE=FALSE",
+                                 "ALPHATESTENABLE=FALSE"});
     return tokens;
 }
 
 // The calls for a model with one cut-out subset (material alpha 0).
 std::vector<std::string> CutOutModel(float tag, int blend) {
-    std::vector<std::string> tokens = {"RS 15=1",          "RS 25=7", "RS 24=128", "RS 27=0",
-                                       MaterialToken(tag), "Texture", "Draw",      "RS 15=0"};
+    std::vector<std::string> tokens = {"ALPHATESTENABLE=TRUE",
+                                       "ALPHAFUNC=GREATEREQUAL",
+                                       "ALPHAREF=128",
+                                       "ALPHABLENDENABLE=FALSE",
+                                       MaterialToken(tag),
+                                       "Texture",
+                                       "Draw",
+                                       "ALPHATESTENABLE=FALSE"};
     if (blend == 0)
-        tokens.insert(tokens.end(), {"RS 15=1", "RS 25=7", "RS 24=128", "RS 27=0"});
+        tokens.insert(tokens.end(), {"ALPHATESTENABLE=TRUE", "ALPHAFUNC=GREATEREQUAL",
+                                     "ALPHAREF=128", "ALPHABLENDENABLE=FALSE"});
     else
-        tokens.insert(tokens.end(), {"RS 27=1", "RS 19=5", "RS 20=6", "RS 15=0"});
-    tokens.insert(tokens.end(), {"RS 27=0", "RS 15=0"});
+        tokens.insert(tokens.end(), {"ALPHABLENDENABLE=TRUE", "SRCBLEND=SRCALPHA",
+                                     "DESTBLEND=INVSRCALPHA", "ALPHATESTENABLE=FALSE"});
+    tokens.insert(tokens.end(), {"ALPHABLENDENABLE=FALSE", "ALPHATESTENABLE=FALSE"});
     return tokens;
 }
 
@@ -116,25 +129,26 @@ class FrameTest : public DeviceTest {
 TEST_F(FrameTest, DrawsEveryStepInOrder) {
     const std::vector<std::string> tokens = Tokens(RecordFrame());
 
-    std::vector<std::string> expected = {"BeginScene", "World",   "View",
-                                         "Projection", "RS 23=8", "RS 28=0"};
+    std::vector<std::string> expected = {"BeginScene", "World",        "View",
+                                         "Projection", "ZFUNC=ALWAYS", "FOGENABLE=FALSE"};
     Append(expected, TranslucentModel(SKY, 1));
-    Append(expected, {"RS 28=1", "RS 23=4"});
+    Append(expected, {"FOGENABLE=TRUE", "ZFUNC=LESSEQUAL"});
     Append(expected, TranslucentModel(LEVEL, 1));
-    Append(expected, {"TSS 0 14=3", "TSS 0 13=3"});
+    Append(expected, {"TSS0 ADDRESSV=CLAMP", "TSS0 ADDRESSU=CLAMP"});
     Append(expected, TranslucentModel(MARKER, 1));
-    Append(expected, {"TSS 0 14=1", "TSS 0 13=1"});
+    Append(expected, {"TSS0 ADDRESSV=WRAP", "TSS0 ADDRESSU=WRAP"});
     Append(expected, {"World"});
     Append(expected, TranslucentModel(COLLECTIBLE, 1));
     Append(expected, {"World"});
     Append(expected, TranslucentModel(COLLECTIBLE, 1));
-    Append(expected, {"RS 27=0", "RS 22=1", "World", "View", "Projection"});
+    Append(expected, {"ALPHABLENDENABLE=FALSE", "CULLMODE=NONE", "World", "View", "Projection"});
     Append(expected, CutOutModel(DETAIL, 0));
     Append(expected, TranslucentModel(WATER, 1));
-    Append(expected, {"RS 22=3"});
+    Append(expected, {"CULLMODE=CCW"});
     Append(expected, TranslucentModel(EXTRA, 1));
-    Append(expected, {"RS 15=0", "RS 27=0", "RS 27=1", "RS 19=2", "RS 20=2", "RS 27=0", "EndScene",
-                      "Present"});
+    Append(expected,
+           {"ALPHATESTENABLE=FALSE", "ALPHABLENDENABLE=FALSE", "ALPHABLENDENABLE=TRUE",
+            "SRCBLEND=ONE", "DESTBLEND=ONE", "ALPHABLENDENABLE=FALSE", "EndScene", "Present"});
     EXPECT_EQ(Joined(tokens), Joined(expected));
     EXPECT_FALSE(Contains(tokens, MaterialToken(HULL)));
 }
@@ -188,17 +202,17 @@ TEST_F(FrameTest, SkyBoxOffClearsInstead) {
     const std::vector<std::string> tokens = Tokens(calls);
     EXPECT_FALSE(Contains(tokens, MaterialToken(SKY)));
     // The depth function and fog switch around the (absent) sky box all the same.
-    EXPECT_EQ(tokens[5], "RS 23=8");
-    EXPECT_EQ(tokens[6], "RS 28=0");
-    EXPECT_EQ(tokens[7], "RS 28=1");
-    EXPECT_EQ(tokens[8], "RS 23=4");
+    EXPECT_EQ(tokens[5], "ZFUNC=ALWAYS");
+    EXPECT_EQ(tokens[6], "FOGENABLE=FALSE");
+    EXPECT_EQ(tokens[7], "FOGENABLE=TRUE");
+    EXPECT_EQ(tokens[8], "ZFUNC=LESSEQUAL");
 }
 
 TEST_F(FrameTest, FogOffLeavesTheFogSwitchAlone) {
     engine.fogEnabled = 0;
     const std::vector<std::string> tokens = Tokens(RecordFrame());
-    EXPECT_FALSE(Contains(tokens, "RS 28=0"));
-    EXPECT_FALSE(Contains(tokens, "RS 28=1"));
+    EXPECT_FALSE(Contains(tokens, "FOGENABLE=FALSE"));
+    EXPECT_FALSE(Contains(tokens, "FOGENABLE=TRUE"));
     EXPECT_TRUE(Contains(tokens, MaterialToken(SKY)));
 }
 
@@ -206,19 +220,19 @@ TEST_F(FrameTest, ShadowsOffSkipTheMarkersButNotTheAddressModes) {
     engine.trueShadows = 0;
     const std::vector<std::string> tokens = Tokens(RecordFrame());
     EXPECT_FALSE(Contains(tokens, MaterialToken(MARKER)));
-    const auto clamp = std::find(tokens.begin(), tokens.end(), "TSS 0 13=3");
+    const auto clamp = std::find(tokens.begin(), tokens.end(), "TSS0 ADDRESSU=CLAMP");
     ASSERT_NE(clamp, tokens.end());
-    EXPECT_EQ(*(clamp + 1), "TSS 0 14=1");
-    EXPECT_EQ(*(clamp + 2), "TSS 0 13=1");
+    EXPECT_EQ(*(clamp + 1), "TSS0 ADDRESSV=WRAP");
+    EXPECT_EQ(*(clamp + 2), "TSS0 ADDRESSU=WRAP");
 }
 
 TEST_F(FrameTest, LightsDrawTheCoronasAfterTheModelsAndBeforeTheHud) {
     engine.lightsEnabled = 1;
     const std::vector<std::string> tokens = Tokens(RecordFrame());
-    const auto coronas = std::find(tokens.begin(), tokens.end(), "RS 156=1");
+    const auto coronas = std::find(tokens.begin(), tokens.end(), "POINTSPRITEENABLE=TRUE");
     ASSERT_NE(coronas, tokens.end());
     const auto extra = std::find(tokens.begin(), tokens.end(), MaterialToken(EXTRA));
-    const auto hud = std::find(coronas, tokens.end(), "RS 19=2");
+    const auto hud = std::find(coronas, tokens.end(), "SRCBLEND=ONE");
     EXPECT_LT(extra, coronas);
     EXPECT_NE(hud, tokens.end());
     EXPECT_EQ(std::count(coronas, hud, std::string("Draw")), CORONA_LIGHTS);

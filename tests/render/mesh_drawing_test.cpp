@@ -57,10 +57,23 @@ class MeshDrawing : public DeviceTest {
 
 TEST_F(MeshDrawing, CutOutSubsetsFirstThenTranslucentOnesWithBlending) {
     const std::vector<D3D8Call> calls = Record(model, 1);
-    const std::vector<std::string> expected = {
-        "RS 15=1",       "RS 25=7", "RS 24=128", "RS 27=0", "Material 0.75", "Texture",
-        "Draw",          "RS 15=0", "RS 27=1",   "RS 19=5", "RS 20=6",       "RS 15=0",
-        "Material 0.25", "Texture", "Draw",      "RS 27=0", "RS 15=0"};
+    const std::vector<std::string> expected = {"ALPHATESTENABLE=TRUE",
+                                               "ALPHAFUNC=GREATEREQUAL",
+                                               "ALPHAREF=128",
+                                               "ALPHABLENDENABLE=FALSE",
+                                               "Material 0.75",
+                                               "Texture",
+                                               "Draw",
+                                               "ALPHATESTENABLE=FALSE",
+                                               "ALPHABLENDENABLE=TRUE",
+                                               "SRCBLEND=SRCALPHA",
+                                               "DESTBLEND=INVSRCALPHA",
+                                               "ALPHATESTENABLE=FALSE",
+                                               "Material 0.25",
+                                               "Texture",
+                                               "Draw",
+                                               "ALPHABLENDENABLE=FALSE",
+                                               "ALPHATESTENABLE=FALSE"};
     EXPECT_EQ(Joined(Tokens(calls)), Joined(expected));
     // Each subset binds its own texture on stage 0; a subset without one unbinds it.
     std::vector<std::vector<uint32_t>> textures;
@@ -75,18 +88,33 @@ TEST_F(MeshDrawing, CutOutSubsetsFirstThenTranslucentOnesWithBlending) {
 }
 
 TEST_F(MeshDrawing, WithoutBlendingTranslucentSubsetsAreAlphaTested) {
-    const std::vector<std::string> expected = {
-        "RS 15=1",       "RS 25=7", "RS 24=128", "RS 27=0", "Material 0.75", "Texture",
-        "Draw",          "RS 15=0", "RS 15=1",   "RS 25=7", "RS 24=128",     "RS 27=0",
-        "Material 0.25", "Texture", "Draw",      "RS 27=0", "RS 15=0"};
+    const std::vector<std::string> expected = {"ALPHATESTENABLE=TRUE",
+                                               "ALPHAFUNC=GREATEREQUAL",
+                                               "ALPHAREF=128",
+                                               "ALPHABLENDENABLE=FALSE",
+                                               "Material 0.75",
+                                               "Texture",
+                                               "Draw",
+                                               "ALPHATESTENABLE=FALSE",
+                                               "ALPHATESTENABLE=TRUE",
+                                               "ALPHAFUNC=GREATEREQUAL",
+                                               "ALPHAREF=128",
+                                               "ALPHABLENDENABLE=FALSE",
+                                               "Material 0.25",
+                                               "Texture",
+                                               "Draw",
+                                               "ALPHABLENDENABLE=FALSE",
+                                               "ALPHATESTENABLE=FALSE"};
     EXPECT_EQ(Joined(Tokens(Record(model, 0))), Joined(expected));
 }
 
 TEST_F(MeshDrawing, ModelWithoutMaterialsOnlyLeavesAlphaTestAndBlendingOff) {
     MeshModel empty;
     empty.device = engine.device;
-    const std::vector<std::string> expected = {"RS 15=1", "RS 25=7", "RS 24=128", "RS 27=0",
-                                               "RS 15=0", "RS 27=1", "RS 19=5",   "RS 20=6",
-                                               "RS 15=0", "RS 27=0", "RS 15=0"};
+    const std::vector<std::string> expected = {
+        "ALPHATESTENABLE=TRUE",   "ALPHAFUNC=GREATEREQUAL", "ALPHAREF=128",
+        "ALPHABLENDENABLE=FALSE", "ALPHATESTENABLE=FALSE",  "ALPHABLENDENABLE=TRUE",
+        "SRCBLEND=SRCALPHA",      "DESTBLEND=INVSRCALPHA",  "ALPHATESTENABLE=FALSE",
+        "ALPHABLENDENABLE=FALSE", "ALPHATESTENABLE=FALSE"};
     EXPECT_EQ(Joined(Tokens(Record(empty, 1))), Joined(expected));
 }

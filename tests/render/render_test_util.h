@@ -6,6 +6,7 @@
 #include "app/engine_state.h"
 #include "d3d8/d3d8_platform.h"
 #include "render/device.h"
+#include "render/state_tokens.h"
 #include "win32/win32_platform.h"
 #include "world/mesh_model.h"
 
@@ -127,7 +128,7 @@ inline float BitsFloat(uint32_t bits) {
     return value;
 }
 
-// The recording as short tokens: "RS 23=8" for SetRenderState, "TSS 0 14=3",
+// The recording as short tokens: "ZFUNC=ALWAYS" for SetRenderState, "TSS0 ADDRESSV=CLAMP",
 // "World"/"View"/"Projection" for SetTransform, "Material 0.3" (the diffuse red), "Texture",
 // "Draw", "Clear", "BeginScene", "EndScene", "Present". Other calls are left out.
 inline std::vector<std::string> Tokens(const std::vector<D3D8Call>& calls) {
@@ -136,11 +137,9 @@ inline std::vector<std::string> Tokens(const std::vector<D3D8Call>& calls) {
     for (const D3D8Call& call : calls) {
         const std::vector<uint32_t>& a = call.args;
         if (call.name == "SetRenderState") {
-            std::snprintf(text, sizeof text, "RS %u=%u", a[0], a[1]);
-            tokens.push_back(text);
+            tokens.push_back(RenderStateToken(a[0], a[1]));
         } else if (call.name == "SetTextureStageState") {
-            std::snprintf(text, sizeof text, "TSS %u %u=%u", a[0], a[1], a[2]);
-            tokens.push_back(text);
+            tokens.push_back(StageStateToken(a[0], a[1], a[2]));
         } else if (call.name == "SetTransform") {
             tokens.push_back(a[0] == 256 ? "World" : a[0] == 2 ? "View" : "Projection");
         } else if (call.name == "SetMaterial") {

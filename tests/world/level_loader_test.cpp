@@ -1,6 +1,7 @@
 // Loading the level from a data folder the test writes: failures name the file, the models
 // and images land in their slots, the lights and the corona buffer are set, the shading is
 // prepared and the collectibles are placed.
+#include "app/startup_warnings.h"
 #include "world/corona_tables.h"
 #include "world/level_loader.h"
 #include "world/world_models.h"
@@ -69,8 +70,19 @@ TEST_F(LevelLoading, MissingImageFailsAndNamesTheFile) {
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(LoadLevel(), E_FAIL);
     EXPECT_STREQ(LoadLevelFailedFile(), "data\\sprite.obr");
+    EXPECT_STREQ(LoadLevelFailedNoun(), "image");
     EXPECT_FALSE(Win32GetErrorText().empty());
     EXPECT_EQ(engine.spriteTextures[0], nullptr);
+}
+
+TEST_F(LevelLoading, MissingMenuImageIsNamedAsOne) {
+    ASSERT_FALSE(HasFatalFailure());
+    WriteImages();
+    fs::remove("data/menu1.obr");
+    EXPECT_EQ(LoadLevel(), E_FAIL);
+    EXPECT_STREQ(LoadLevelFailedFile(), "data\\menu1.obr");
+    EXPECT_STREQ(LoadLevelFailedNoun(), "menu image");
+    EXPECT_EQ(Win32GetErrorText(), "cannot read data/menu1.obr: No such file or directory");
 }
 
 TEST_F(LevelLoading, MissingModelFailsAfterTheImages) {
@@ -78,6 +90,7 @@ TEST_F(LevelLoading, MissingModelFailsAfterTheImages) {
     WriteImages();
     EXPECT_EQ(LoadLevel(), E_FAIL);
     EXPECT_STREQ(LoadLevelFailedFile(), "data\\L1.x");
+    EXPECT_STREQ(LoadLevelFailedNoun(), "level model");
     for (int slot : {0, 2, 3, 4, 5, 6})
         EXPECT_NE(engine.spriteTextures[slot], nullptr) << "slot " << slot;
     EXPECT_EQ(engine.spriteTextures[1], nullptr);
@@ -91,7 +104,7 @@ TEST_F(LevelLoading, LevelWithoutVertexColoursIsRefused) {
     WriteModels(false);
     EXPECT_EQ(LoadLevel(), E_FAIL);
     EXPECT_STREQ(LoadLevelFailedFile(), "data\\L1.x");
-    EXPECT_EQ(Win32GetErrorText(), "data\\L1.x: vertex format 0x112 where the engine needs 0x152");
+    EXPECT_EQ(Win32GetErrorText(), "data/L1.x: vertex format 0x112 where the engine needs 0x152");
 }
 
 TEST_F(LevelLoading, ShortHullIsRefused) {
@@ -103,7 +116,7 @@ TEST_F(LevelLoading, ShortHullIsRefused) {
     EXPECT_STREQ(LoadLevelFailedFile(), "data\\L1add3.x");
     EXPECT_EQ(
         Win32GetErrorText(),
-        "data\\L1add3.x: 4652 vertices and 20 faces where the engine needs at least 4653 and 0");
+        "data/L1add3.x: 4652 vertices and 20 faces where the engine needs at least 4653 and 0");
 }
 
 TEST_F(LevelLoading, LoadsModelsLightsCoronasShadingAndCollectibles) {
@@ -173,6 +186,37 @@ TEST_F(LevelLoading, LoadsModelsLightsCoronasShadingAndCollectibles) {
     for (int i = 0; i < COLLECTIBLE_COUNT; ++i)
         EXPECT_EQ(engine.collectibleActive[i], 1) << "collectible " << i;
     EXPECT_EQ(engine.collectiblePositions[9], Vec3(-4.1f, 5.4f, 29.9f));
+}
+
+// A missing texture leaves a white surface; the player is told once per file, with the model
+// that names it, and the level still loads.
+TEST_F(LevelLoading, TextureThatCannotBeLoadedWarnsOncePerFile) {
+    ASSERT_FALSE(HasFatalFailure());
+    WriteImages();
+    WriteModels();
+    ASSERT_TRUE(WriteStripX("data/kelmar.x", 5, 3, true, false, false,
+                            {{1.0f, "missing.bmp"}, {0.5f, "data\\gone.dds"}, {0.2f, ""}}));
+    ASSERT_TRUE(WriteStripX("data/L1add1.x", 4, 2, true, false, true,
+                            {{1.0f, "data\\gone.dds"}, {1.0f, "missing.bmp"}}));
+    std::FILE* broken = std::fopen("broken.bmp", "wb");
+    ASSERT_NE(broken, nullptr);
+    std::fputs("BM not really", broken);
+    std::fclose(broken);
+    ASSERT_TRUE(WriteStripX("data/L1add2.x", 4, 2, true, false, true, {{0.0f, "broken.bmp"}}));
+    ClearStartupWarnings();
+    ASSERT_EQ(LoadLevel(), S_OK) << LoadLevelFailedFile() << ": " << Win32GetErrorText();
+    const std::vector<std::string>& warnings = StartupWarnings();
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_EQ(warnings[0], "cannot load the texture missing.bmp named by data/L1.x: No such file "
+                           "or directory; its surfaces are drawn without it");
+    EXPECT_EQ(warnings[1].rfind("cannot load the texture broken.bmp named by data/L1add2.x: ", 0),
+              0u)
+        << warnings[1];
+    EXPECT_EQ(warnings[2], "cannot load the texture data/gone.dds named by data/L1add1.x: No such "
+                           "file or directory; its surfaces are drawn without it");
+    EXPECT_EQ(collectibleModel.textures[0], nullptr);
+    EXPECT_EQ(collectibleModel.textures[2], nullptr);
+    ClearStartupWarnings();
 }
 
 TEST_F(LevelLoading, WithoutTrueShadowsTheLevelIsShadedFromItsNormals) {

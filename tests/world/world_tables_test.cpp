@@ -7,41 +7,73 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 #include <vector>
 
-TEST(CoronaTables, FillPlacesRangesAndTints) {
+namespace {
+
+// The four lamp tints: plain white, the warm default, yellowish wall lamps, one reddish lamp.
+struct Tint {
+    const char* name;
+    float g, b; // red is always full
+    int lamps;  // how many of the coronas have it
+};
+constexpr Tint TINTS[] = {{"white", 1.0f, 1.0f, 5},
+                          {"warm", 0.96f, 0.76f, CORONA_COUNT - 10},
+                          {"yellow", 0.96f, 0.61f, 4},
+                          {"red", 0.69f, 0.61f, 1}};
+constexpr int SKY_LIGHT = CORONA_COUNT - 1;
+
+} // namespace
+
+TEST(CoronaTables, LampsInsideTheSkyLightFarAboveAndTheRestOfTheCapacityEmpty) {
     FillCoronaPlaces();
-    FillCoronaColors();
-    EXPECT_EQ(coronaPositions[0], Vec3(-8.0f, 4.29f, 25.25f));
-    EXPECT_EQ(coronaPositions[22], Vec3(-6.4f, 6.09f, 29.3045f));
-    EXPECT_EQ(coronaPositions[28], Vec3(41.0f, 32.5f, -39.5f));
-    EXPECT_EQ(coronaRanges[28], 100.0f);
-    EXPECT_EQ(coronaRanges[5], 5.0f);
-    EXPECT_EQ(coronaRanges[11], 20.0f);
-    // The rest of the capacity stays empty.
-    for (int i = 29; i < 35; ++i) {
+    for (int i = 0; i < SKY_LIGHT; ++i) {
+        EXPECT_GT(coronaRanges[i], 0.0f) << "corona " << i;
+        EXPECT_LE(coronaRanges[i], 20.0f) << "corona " << i << ": a lamp lights a room or two";
+        EXPECT_GT(coronaPositions[i].y, 1.0f) << "corona " << i;
+        EXPECT_LT(coronaPositions[i].y, 7.0f) << "corona " << i << ": below the roof";
+        EXPECT_LT(coronaPositions[i].y, coronaPositions[SKY_LIGHT].y) << "corona " << i;
+    }
+    // The sky light is seen from the whole level: its range reaches back to the middle.
+    const Vec3 sky = coronaPositions[SKY_LIGHT];
+    const float toMiddle = std::sqrt(sky.x * sky.x + sky.y * sky.y + sky.z * sky.z);
+    EXPECT_GT(coronaRanges[SKY_LIGHT], toMiddle + 30.0f);
+    for (int i = CORONA_COUNT; i < CORONA_CAPACITY; ++i) {
         EXPECT_EQ(coronaPositions[i], Vec3(0, 0, 0)) << "corona " << i;
         EXPECT_EQ(coronaRanges[i], 0.0f) << "corona " << i;
     }
-
-    struct Tint {
-        int corona;
-        float r, g, b;
-    };
-    const Tint tints[] = {{0, 1, 0.96f, 0.76f},  {9, 1, 1, 1},          {11, 1, 1, 1},
-                          {23, 1, 1, 1},         {25, 1, 1, 1},         {28, 1, 1, 1},
-                          {7, 1, 0.96f, 0.61f},  {17, 1, 0.96f, 0.61f}, {20, 1, 0.96f, 0.61f},
-                          {22, 1, 0.96f, 0.61f}, {12, 1, 0.69f, 0.61f}, {27, 1, 0.96f, 0.76f}};
-    for (const Tint& t : tints) {
-        const ColorValue& c = coronaColors[t.corona];
-        EXPECT_EQ(c.r, t.r) << "corona " << t.corona;
-        EXPECT_EQ(c.g, t.g) << "corona " << t.corona;
-        EXPECT_EQ(c.b, t.b) << "corona " << t.corona;
+    // No two coronas glow in the same place.
+    for (int i = 0; i < CORONA_COUNT; ++i) {
+        for (int j = i + 1; j < CORONA_COUNT; ++j)
+            EXPECT_NE(coronaPositions[i], coronaPositions[j]) << "coronas " << i << ", " << j;
     }
-    for (int i = 0; i < 29; ++i)
-        EXPECT_EQ(coronaColors[i].a, 0.0f) << "corona " << i;
+}
+
+TEST(CoronaTables, EveryLampHasOneOfTheFourTintsWithNoAlphaEvenAfterAScribbledTable) {
+    for (ColorValue& c : coronaColors)
+        c = MakeColor(0.5f, 0.1f, 0.2f, 0.3f);
+    FillCoronaColors();
+    int counts[std::size(TINTS)] = {};
+    for (int i = 0; i < CORONA_COUNT; ++i) {
+        const ColorValue& c = coronaColors[i];
+        EXPECT_EQ(c.a, 0.0f) << "corona " << i;
+        EXPECT_EQ(c.r, 1.0f) << "corona " << i;
+        int kind = -1;
+        for (size_t t = 0; t < std::size(TINTS); ++t) {
+            if (c.g == TINTS[t].g && c.b == TINTS[t].b)
+                kind = static_cast<int>(t);
+        }
+        ASSERT_GE(kind, 0) << "corona " << i << " has no lamp tint: " << c.g << ", " << c.b;
+        ++counts[kind];
+    }
+    for (size_t t = 0; t < std::size(TINTS); ++t)
+        EXPECT_EQ(counts[t], TINTS[t].lamps) << TINTS[t].name;
+    EXPECT_EQ(coronaColors[SKY_LIGHT].g, 1.0f) << "the sky light is white";
+    EXPECT_EQ(coronaColors[SKY_LIGHT].b, 1.0f) << "the sky light is white";
 }
 
 TEST(MakeColor, TakesAlphaFirstAndStoresRedFirst) {
@@ -74,19 +106,19 @@ int CandidateIndex(const Vec3& position) {
 } // namespace
 
 TEST(CollectiblePlacement, NineDistinctCandidatesAndTheFixedTenth) {
-    EXPECT_EQ(collectibleCandidates[44], Vec3(-4.1f, 5.4f, 29.9f));
-    EXPECT_EQ(collectibleCandidates[0], Vec3(-0.5f, 2.83f, 27.8f));
-    EXPECT_EQ(collectibleCandidates[49], Vec3(-9.9f, 2.5f, 22.9f));
+    for (int k = 0; k < COLLECTIBLE_CANDIDATE_COUNT; ++k)
+        EXPECT_EQ(CandidateIndex(collectibleCandidates[k]), k) << "candidate " << k << " repeated";
+    constexpr int DRAWN = COLLECTIBLE_COUNT - 1;
     for (unsigned seed : {1u, 7u, 12345u, 99991u}) {
         const std::vector<Vec3> placed = PlaceWithSeed(seed);
         std::set<int> taken;
-        for (int j = 0; j < 9; ++j) {
+        for (int j = 0; j < DRAWN; ++j) {
             const int k = CandidateIndex(placed[j]);
             EXPECT_GE(k, 0) << "seed " << seed << " collectible " << j;
             taken.insert(k);
         }
-        EXPECT_EQ(taken.size(), 9u) << "seed " << seed;
-        EXPECT_EQ(CandidateIndex(placed[9]), 44) << "seed " << seed;
+        EXPECT_EQ(taken.size(), static_cast<size_t>(DRAWN)) << "seed " << seed;
+        EXPECT_EQ(CandidateIndex(placed[DRAWN]), FIXED_COLLECTIBLE_CANDIDATE) << "seed " << seed;
         for (int j = 0; j < COLLECTIBLE_COUNT; ++j)
             EXPECT_EQ(engine.collectibleActive[j], 1) << "seed " << seed;
         for (int j = COLLECTIBLE_COUNT; j < COLLECTIBLE_CAPACITY; ++j)

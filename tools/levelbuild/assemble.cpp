@@ -1,7 +1,10 @@
 // Final assembly: material order, the exact vertex and face ranges around the object boxes,
 // the hull's box range, the shadow markers, lighting and the collectible model.
 #include "model_assembly.h"
-#include "object_table.h"
+#include "object_boxes.h"
+
+#include "world/object_box.h"
+#include "world/object_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -93,7 +96,9 @@ MarkedMesh ExtractMarked(const LevelScene& scene, const std::vector<size_t>& tri
 MarkedMesh LevelBeforeBoxes(const LevelScene& scene, const std::vector<size_t>& triangles,
                             int pebble, const std::vector<int>& rank, std::ostringstream& report) {
     MarkedMesh before = ExtractMarked(scene, triangles);
-    report << FillCounts(scene, before.mesh, pebble, FIRST_BOX_VERTEX, FIRST_BOX_FACE) << "\n";
+    report << FillCounts(scene, before.mesh, pebble, FIRST_OBJECT_LEVEL_VERTEX,
+                         FIRST_OBJECT_LEVEL_FACE)
+           << "\n";
     before.shadowed.resize(before.mesh.triangles.size(), false);
     // The filler stones were appended at the end; keep material order.
     std::vector<size_t> order(before.mesh.triangles.size());
@@ -115,14 +120,14 @@ void AppendObjectBoxes(MarkedMesh& level, const ReservedMaterials& ids) {
     for (int i = 0; i < OBJECT_COUNT; ++i) {
         Vec3 pos[24], nrm[24];
         ObjectBox(i, 0.0f, pos, nrm);
-        int mat = i < 37 ? ids.door : ids.switchBox;
+        int mat = static_cast<uint32_t>(i) <= LAST_DOOR ? ids.door : ids.switchBox;
         uint32_t base = static_cast<uint32_t>(level.mesh.vertices.size());
         for (int j = 0; j < 24; ++j) {
             Vertex v;
             v.position = pos[j];
             v.normal = nrm[j];
             // Door faces show the door texture across the leaf; edges take a thin strip.
-            Vec3 c = BOX_CORNERS[j];
+            const ::Vec3& c = BOX_CORNERS[j];
             int face = j / 4;
             float uu = face < 2 ? c.x : face == 2 || face == 4 ? c.z : c.x;
             float vv = face == 3 || face == 5 ? c.z : 1.0f - c.y;
@@ -143,9 +148,10 @@ void ShadeObjectBoxes(Mesh& level) {
     Vec3 objLight = Normalize({3.3f, 2.6f, -3.1f});
     for (int i = 0; i < OBJECT_COUNT; ++i) {
         for (int j = 0; j < 24; ++j) {
-            Vertex& v = level.vertices[FIRST_BOX_VERTEX + 24 * i + j];
+            Vertex& v = level.vertices[FIRST_OBJECT_LEVEL_VERTEX + 24 * i + j];
             v.color = Grey(v.normal, objLight);
-            if (i > 36 && i != 42 && j < 4) {
+            if (static_cast<uint32_t>(i) > LAST_DOOR &&
+                static_cast<uint32_t>(i) != UNCOLOURED_SWITCH && j < 4) {
                 v.color = 0xFFFF0000u;
             }
         }
@@ -211,7 +217,7 @@ Mesh AssembleHull(const LevelScene& scene) {
         pieceMeshes.push_back(Extract(scene.hull, p));
         sizes.push_back(pieceMeshes.back().vertices.size());
     }
-    std::vector<bool> take = ChooseHullPieces(sizes, FIRST_HULL_BOX_VERTEX);
+    std::vector<bool> take = ChooseHullPieces(sizes, FIRST_OBJECT_HULL_VERTEX);
     Mesh hull;
     for (size_t i = 0; i < pieces.size(); ++i) {
         if (take[i]) {

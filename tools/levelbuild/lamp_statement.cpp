@@ -1,5 +1,8 @@
-// Lamps: a light the baking reads, and the fitting drawn around its glow.
+// Lamps: one at each of the engine's coronas, a light the baking reads with the corona's
+// place, range and tint, and the fitting drawn around its glow.
 #include "scene_statements.h"
+
+#include "world/corona_places.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +12,15 @@ namespace levelbuild {
 
 void BuildLamp(LevelScene& scene, const Statement& s) {
     std::string kind = s.Name(0);
-    Vec3 p{s.Num(1), s.Num(2), s.Num(3)};
-    LampInfo lamp{p, s.Num(4), s.Num(5), s.Num(6), s.Num(7)};
+    const float index = s.Num(1);
+    if (!(index >= 0 && index < CORONA_COUNT) || index != std::floor(index)) {
+        Fail(s, "no corona " + s.Name(1));
+    }
+    const int corona = static_cast<int>(index);
+    const CoronaPlace& place = CORONA_PLACES[corona];
+    const ColorValue tint = CoronaTint(corona);
+    Vec3 p{place.position.x, place.position.y, place.position.z};
+    LampInfo lamp{p, place.range, tint.r, tint.g, tint.b};
     scene.lamps.push_back(lamp);
     if (kind == "sun") {
         return;
@@ -23,7 +33,7 @@ void BuildLamp(LevelScene& scene, const Statement& s) {
                         {0, 0, hi.z - lo.z}, mat, sc);
     };
     if (kind == "pendant") {
-        float ceiling = s.Num(8);
+        float ceiling = s.Num(2);
         box({p.x - 0.01f, p.y + 0.15f, p.z - 0.01f}, {p.x + 0.01f, ceiling, p.z + 0.01f}, metal,
             msc);
         box({p.x - 0.06f, ceiling - 0.02f, p.z - 0.06f}, {p.x + 0.06f, ceiling, p.z + 0.06f}, metal,
@@ -42,17 +52,17 @@ void BuildLamp(LevelScene& scene, const Statement& s) {
         }
     } else if (kind == "wall" || kind == "post") {
         // A cap above the glow and an arm back to the wall (or a post down to the ground).
-        Vec3 back{s.Num(8), 0, s.Num(9)};
+        Vec3 back{s.Num(2), 0, s.Num(3)};
         box({p.x - 0.09f, p.y + 0.1f, p.z - 0.09f}, {p.x + 0.09f, p.y + 0.16f, p.z + 0.09f}, shade,
             ssc);
         Vec3 a{std::min(p.x, back.x) - 0.015f, p.y + 0.1f, std::min(p.z, back.z) - 0.015f};
         Vec3 b{std::max(p.x, back.x) + 0.015f, p.y + 0.13f, std::max(p.z, back.z) + 0.015f};
         box(a, b, metal, msc);
         if (kind == "post") {
-            box({back.x - 0.04f, s.Num(10), back.z - 0.04f},
+            box({back.x - 0.04f, s.Num(4), back.z - 0.04f},
                 {back.x + 0.04f, p.y + 0.13f, back.z + 0.04f}, metal, msc);
-            EmitHullBox(scene.hull, {back.x - 0.06f, s.Num(10), back.z - 0.06f}, {0.12f, 0, 0},
-                        {0, p.y - s.Num(10), 0}, {0, 0, 0.12f});
+            EmitHullBox(scene.hull, {back.x - 0.06f, s.Num(4), back.z - 0.06f}, {0.12f, 0, 0},
+                        {0, p.y - s.Num(4), 0}, {0, 0, 0.12f});
         }
     } else {
         Fail(s, "lamp kind must be pendant, wall, post or sun");

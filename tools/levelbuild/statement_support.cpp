@@ -1,7 +1,9 @@
 // Helpers every statement shares: errors with the line, material look-up, shadow marking
 // and the openings that animated objects need.
 #include "scene_statements.h"
-#include "object_table.h"
+#include "object_boxes.h"
+
+#include "world/object_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,7 +58,7 @@ Hole ObjectHole(const Statement& s, int object, Vec3 origin, Vec3 axis, Vec3 nor
         Fail(s, "object " + std::to_string(object) + " lies " + std::to_string(off) +
                     " from the wall's centre line");
     }
-    const AnimatedObject& o = OBJECTS[object];
+    const ObjectTableEntry& o = OBJECT_TABLE[object];
     Hole h;
     h.s0 = std::min(sa, sb) - 0.03f;
     h.s1 = std::max(sa, sb) + 0.03f;

@@ -54,7 +54,8 @@ const char* RunnerUsage() {
            "  --timedemo             run as fast as possible and report the time per frame\n"
            "                         split into update, draw submission and present\n"
            "Exit status: 0 done, 1 start-up failed, 2 bad command line or demo, 3 the end\n"
-           "screen was required and not reached, 4 a screenshot could not be written.\n";
+           "screen was required and not reached, 4 a screenshot could not be written or its\n"
+           "frame was never reached.\n";
 }
 
 bool ParseRunnerOptions(int argc, const char* const* argv, RunnerOptions& options,

@@ -72,6 +72,20 @@ void TakeScreenshots(const SessionOptions& options, long frame, IDirect3DDevice8
     }
 }
 
+// A picture that was asked for and not taken is a failure, not a silent skip: a script that
+// makes screenshots would otherwise go on with an old file or none.
+void ReportUnreachedScreenshots(const SessionOptions& options, long frames, SessionResult& result) {
+    for (const ScreenshotRequest& shot : options.screenshots) {
+        if (shot.frame >= frames || (shot.frame < 0 && frames == 0)) {
+            const std::string asked =
+                shot.frame < 0 ? "the last frame" : "frame " + std::to_string(shot.frame);
+            result.failures.push_back("screenshot " + shot.path +
+                                      " not written: the run ended after " +
+                                      std::to_string(frames) + " frames, before " + asked);
+        }
+    }
+}
+
 } // namespace
 
 DWORD VirtualFrameClock(long frame) {
@@ -157,6 +171,7 @@ SessionResult RunSession(const SessionOptions& options, const InputSource& sourc
     if (frame > 0) {
         TakeScreenshots(options, -1, realDevice, result);
     }
+    ReportUnreachedScreenshots(options, frame, result);
     if (options.record) {
         result.demo.trailing.swap(pending);
     }

@@ -1,6 +1,6 @@
 // D3DXLoadMeshFromX, ID3DXMesh and ID3DXBuffer against the in-memory device: the buffers the
 // engine locks, the material records, subsets drawn by attribute, and load failures.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include "win32/win32_platform.h"
 
@@ -187,7 +187,7 @@ TEST(D3DXMesh, LoadFailuresReturnErrorsAndNameTheFile) {
                                 &count, &mesh),
               0);
     EXPECT_EQ(mesh, nullptr);
-    EXPECT_EQ(Win32GetErrorText(), "cannot read no\\such\\file.x: No such file or directory");
+    EXPECT_EQ(Win32GetErrorText(), "cannot read no/such/file.x: No such file or directory");
 
     const std::string bad = WriteTemp("bad.x", "xof 0303txt 0032\nMesh { 3; 0;0;0;; }");
     EXPECT_EQ(D3DXLoadMeshFromX(bad.c_str(), D3DXMESH_SYSTEMMEM, &device, nullptr, nullptr, &count,

@@ -1,6 +1,6 @@
 // D3DXCreateTextureFromFileA against the in-memory device: formats kept or widened, the
 // file's mip levels copied, missing levels built by 2x2 averaging, failures named.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 #include "x_test_util.h"
 
 #include "win32/win32_platform.h"
@@ -143,7 +143,7 @@ TEST(D3DXTexture, FailuresNameTheFileAndTheReason) {
     LPDIRECT3DTEXTURE8 texture = nullptr;
     EXPECT_LT(D3DXCreateTextureFromFileA(&device, "data\\missing.png", &texture), 0);
     EXPECT_EQ(texture, nullptr);
-    EXPECT_EQ(Win32GetErrorText(), "cannot read data\\missing.png: No such file or directory");
+    EXPECT_EQ(Win32GetErrorText(), "cannot read data/missing.png: No such file or directory");
     const std::string bad = CorpusPath("img/xs1n0g01.png");
     EXPECT_EQ(D3DXCreateTextureFromFileA(&device, bad.c_str(), &texture), D3DXERR_INVALIDDATA);
     EXPECT_EQ(Win32GetErrorText(), bad + ": corrupt PNG signature");

@@ -191,6 +191,11 @@ TEST(ImageLimits, CompressedImagesAreBoundedByTheirPixelCountAndFileLength) {
         }
     ASSERT_TRUE(patched);
     ExpectRefused(jpeg, "JPEG image too large (20000x20000)");
+
+    // A 16 x 16 progressive JPEG with one of its scans repeated 300 times: each scan is a pass
+    // over the whole picture, so a large one with thousands would take minutes.
+    ExpectRefused(ReadBytes(CorpusPath("regressions/jpeg/many-scans.jpg")),
+                  "JPEG has more than 256 scans");
 }
 
 } // namespace

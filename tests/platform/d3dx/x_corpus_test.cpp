@@ -31,7 +31,8 @@ const CorpusCase CASES[] = {
     {"empty.x", "empty file", 0, 0, 0},
     {"tiger.x", nullptr, 303, 602, P | T},
     {"Cube.x", nullptr, 24, 12, P | C},
-    {"alley_skybox.x", nullptr, 24, 12, P}, // FVFData is not one of the read templates
+    // FVFData 0x10100: one texture coordinate set of three floats, TEXCOORDSIZE3(0).
+    {"alley_skybox.x", nullptr, 24, 12, P | T | 0x10000u},
     {"heli.x", nullptr, 780, 793, P | N},
     {"tiny.x", nullptr, 4432, 6841, P | N | T},
     {"scene.x", "holds no mesh", 0, 0, 0},

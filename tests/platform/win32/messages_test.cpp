@@ -6,6 +6,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -48,7 +50,8 @@ class MessageQueue : public ::testing::Test {
     }
     Uint32 WindowId() const { return SDL_GetWindowID(Win32GetSdlWindow(window)); }
 
-    void PushKey(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, bool repeat = false) {
+    void PushKey(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, bool repeat = false,
+                 Uint16 modifiers = KMOD_NONE) {
         SDL_Event event = {};
         event.type = type;
         event.key.windowID = WindowId();
@@ -56,6 +59,7 @@ class MessageQueue : public ::testing::Test {
         event.key.repeat = repeat ? 1 : 0;
         event.key.keysym.sym = key;
         event.key.keysym.scancode = scancode;
+        event.key.keysym.mod = modifiers;
         SDL_PushEvent(&event);
     }
     void PushButton(Uint32 type, Uint8 button, int x, int y) {
@@ -171,6 +175,77 @@ TEST_F(MessageQueue, ClicksArriveInBackBufferPixels) {
     ASSERT_TRUE(GetCursorPos(&cursor));
     EXPECT_EQ(cursor.x, 319);
     EXPECT_EQ(cursor.y, 239);
+    Win32SetBackBufferSize(window, 0, 0);
+}
+
+// With Alt held keys are system keys, as on the platform, so Alt+Enter is no key press to the
+// game; a key pressed before Alt still goes up as a plain key, or it would stay down.
+TEST_F(MessageQueue, KeysWithAltAreSystemKeysAndAReleaseMatchesItsPress) {
+    PushKey(SDL_KEYDOWN, SDLK_UP, SDL_SCANCODE_UP);
+    PushKey(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, false, KMOD_LALT);
+    PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, false, KMOD_LALT);
+    PushKey(SDL_KEYUP, SDLK_UP, SDL_SCANCODE_UP, false, KMOD_LALT);
+    PushKey(SDL_KEYUP, SDLK_LALT, SDL_SCANCODE_LALT);
+    PushKey(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A);
+    const std::pair<UINT, WPARAM> expected[] = {
+        {WM_KEYDOWN, VK_UP}, {WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, 'A'},
+        {WM_KEYUP, VK_UP},   {WM_SYSKEYUP, VK_MENU},   {WM_SYSKEYUP, 'A'},
+    };
+    for (const auto& [message, key] : expected) {
+        const MSG msg = Take();
+        EXPECT_EQ(msg.message, message) << "key " << key;
+        EXPECT_EQ(msg.wParam, key);
+    }
+}
+
+TEST_F(MessageQueue, AltEnterSwitchesBetweenTheFullScreenCoverAndAWindowOfTheBackBuffersSize) {
+    Win32SetBackBufferSize(window, 320, 240);
+    SDL_Window* sdlWindow = Win32GetSdlWindow(window);
+    SDL_Rect display = {};
+    ASSERT_EQ(SDL_GetDisplayBounds(0, &display), 0) << SDL_GetError();
+    ASSERT_FALSE(Win32CoversDisplay(window));
+    const auto windowSize = [sdlWindow]() {
+        int width = 0;
+        int height = 0;
+        SDL_GetWindowSize(sdlWindow, &width, &height);
+        return std::pair{width, height};
+    };
+    const auto clickAt = [this](int x, int y) {
+        PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, x, y);
+        const MSG click = Take();
+        EXPECT_EQ(click.message, WM_LBUTTONDOWN);
+        return std::pair{static_cast<int>(GET_X_LPARAM(click.lParam)),
+                         static_cast<int>(GET_Y_LPARAM(click.lParam))};
+    };
+
+    PushKey(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, false, KMOD_LALT);
+    const MSG enter = Take();
+    EXPECT_EQ(enter.message, WM_SYSKEYDOWN);
+    EXPECT_EQ(enter.wParam, VK_RETURN);
+    EXPECT_TRUE(Win32CoversDisplay(window));
+    EXPECT_EQ(windowSize(), std::pair(display.w, display.h));
+    // The back buffer fills the display's height or width, centred; the cursor maps through it.
+    const double scale = std::min(display.w / 320.0, display.h / 240.0);
+    const int left = static_cast<int>((display.w - 320 * scale) / 2);
+    const int top = static_cast<int>((display.h - 240 * scale) / 2);
+    EXPECT_EQ(clickAt(display.w / 2, display.h / 2), std::pair(160, 120));
+    EXPECT_EQ(clickAt(left + 1, top + 1), std::pair(0, 0));
+    EXPECT_EQ(clickAt(display.w - left - 1, display.h - top - 1), std::pair(319, 239));
+
+    // Holding the keys does not switch back and forth.
+    PushKey(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, true, KMOD_LALT);
+    EXPECT_EQ(Take().message, WM_SYSKEYDOWN);
+    EXPECT_TRUE(Win32CoversDisplay(window));
+    // Enter without Alt is a key for the game.
+    PushKey(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN);
+    EXPECT_EQ(Take().message, WM_KEYDOWN);
+    EXPECT_TRUE(Win32CoversDisplay(window));
+
+    PushKey(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, false, KMOD_RALT);
+    EXPECT_EQ(Take().message, WM_SYSKEYDOWN);
+    EXPECT_FALSE(Win32CoversDisplay(window));
+    EXPECT_EQ(windowSize(), std::pair(320, 240));
+    EXPECT_EQ(clickAt(10, 20), std::pair(10, 20)) << "a window of the back buffer's size maps 1:1";
     Win32SetBackBufferSize(window, 0, 0);
 }
 

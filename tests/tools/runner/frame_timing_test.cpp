@@ -53,6 +53,9 @@ TEST(FrameTiming, SplitsAFrameAtTheFirstDeviceCallAndAroundPresent) {
     EXPECT_LT(f.update, 15.0 + 20.0);
     EXPECT_GE(f.draw, 40.0);
     EXPECT_LT(f.draw, 40.0 + 20.0);
+    // Sleeping costs the thread no CPU: the CPU figure is not the wall time.
+    EXPECT_GE(f.drawCpu, 0.0);
+    EXPECT_LT(f.drawCpu, 10.0);
     EXPECT_GE(f.present, 20.0);
     EXPECT_LT(f.present, 20.0 + 5.0 + 10.0);
     EXPECT_NEAR(f.total, f.update + f.draw + f.present, 0.01);

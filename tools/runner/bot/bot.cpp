@@ -16,9 +16,7 @@
 #include <iterator>
 
 using botsight::AnyObjectMoving;
-using botsight::CollectibleTakenFrom;
 using botsight::Length;
-using botsight::PickedObject;
 
 namespace {
 
@@ -138,15 +136,15 @@ bool Bot::CanClickNow() const {
     }
     if (task.kind == TaskKind::Collect) {
         // A click should not operate a door or switch behind the collectible as well.
-        return CollectibleTakenFrom(task.target, eye, player.direction) &&
-               (task.mayOperate || PickedObject(eye, player.direction) < 0);
+        return CollectibleInView(task.target, eye, player.direction) &&
+               (task.mayOperate || animatedObjects.PickedObject(eye, player.direction) < 0);
     }
     if (task.kind == TaskKind::Operate) {
         const Vec3 toAim = task.aimPoint - eye;
         Vec3 d;
         D3DXVec3Normalize(&d, &player.direction);
         const float along = (toAim.x * d.x + toAim.y * d.y + toAim.z * d.z) / Length(toAim);
-        return along > 0.98f && PickedObject(eye, player.direction) == task.target;
+        return along > 0.98f && animatedObjects.PickedObject(eye, player.direction) == task.target;
     }
     return false;
 }

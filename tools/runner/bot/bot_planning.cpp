@@ -17,11 +17,9 @@
 #include <set>
 #include <tuple>
 
-using botsight::CollectibleTakenFrom;
 using botsight::HorizontalDistance;
 using botsight::Length;
 using botsight::ObjectCentre;
-using botsight::PickedObject;
 
 namespace {
 
@@ -166,8 +164,8 @@ bool Bot::PlanCollect(int collectible, const Walks& walks, bool mayOperate) {
             continue;
         }
         ++tried;
-        if (!CollectibleTakenFrom(collectible, eye, toTarget) ||
-            (!mayOperate && PickedObject(eye, toTarget) >= 0)) {
+        if (!CollectibleInView(collectible, eye, toTarget) ||
+            (!mayOperate && animatedObjects.PickedObject(eye, toTarget) >= 0)) {
             continue;
         }
         StartTask(TaskKind::Collect, collectible, node, target, walks);
@@ -203,7 +201,7 @@ bool Bot::PlanOperate(int object, const Walks& walks) {
             continue;
         }
         ++tried;
-        if (PickedObject(eye, centre - eye) != object) {
+        if (animatedObjects.PickedObject(eye, centre - eye) != object) {
             continue;
         }
         StartTask(TaskKind::Operate, object, node, centre, walks);

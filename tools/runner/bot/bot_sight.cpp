@@ -1,50 +1,13 @@
-// The bot's tests of what a click would do, made with the engine's own ray casts against the
-// visible level model and its object faces.
+// Where the bot sees the animated objects: their boxes in the visible level model and how far
+// they have moved.
 #include "tools/runner/bot/bot_sight.h"
 
 #include "app/engine_state.h"
-#include "player/interaction.h"
-#include "player/ray_cast.h"
 #include "world/animated_objects.h"
 #include "world/mesh_model.h"
 #include "world/world_models.h"
 
 namespace botsight {
-
-int PickedObject(Vec3 eye, Vec3 d) {
-    D3DXVec3Normalize(&d, &d);
-    float nearest = 2.0f * RAY_BACK_OFFSET;
-    int64_t face = -1;
-    for (const RayHit& hit : CastRayFromBehind(levelModels[LEVEL_MODEL].mesh, eye, d)) {
-        if (hit.distance > RAY_BACK_OFFSET && hit.distance < nearest) {
-            nearest = hit.distance;
-            face = hit.face;
-        }
-    }
-    if (face < 0 || nearest >= RAY_BACK_OFFSET + CLICK_REACH) {
-        return -1;
-    }
-    const int64_t relative = face - static_cast<int64_t>(FIRST_OBJECT_LEVEL_FACE);
-    if (relative < 0 || relative >= static_cast<int64_t>(OBJECT_FACES) * OBJECT_COUNT) {
-        return -1;
-    }
-    return static_cast<int>(relative / OBJECT_FACES);
-}
-
-bool CollectibleTakenFrom(int i, Vec3 eye, Vec3 direction) {
-    Vec3 d;
-    D3DXVec3Normalize(&d, &direction);
-    Vec3 v = engine.collectiblePositions[i] + Vec3(0.0f, 0.1f, 0.0f) - eye;
-    const float distance = D3DXVec3Length(&v);
-    if (distance > COLLECT_REACH - 0.05f) {
-        return false;
-    }
-    D3DXVec3Normalize(&v, &v);
-    if (D3DXVec3Dot(&v, &d) < 0.985f) {
-        return false;
-    }
-    return LineOfSightClear(eye, v, distance);
-}
 
 Vec3 ObjectCentre(int object) {
     ID3DXMesh* mesh = levelModels[LEVEL_MODEL].mesh;
