@@ -1,6 +1,7 @@
 // Final assembly: material order, the exact vertex and face ranges around the object boxes,
 // the hull's box range, the shadow markers, lighting and the collectible model.
 #include "level_builder.h"
+#include "level_lighting.h"
 #include "object_table.h"
 
 #include <algorithm>
@@ -270,52 +271,6 @@ Mesh MakeCollectible(int material) {
 
 } // namespace
 
-void BakeLighting(const LevelScene& scene, Mesh& level) {
-    Vec3 sun = Normalize(scene.sunDirection) * -1.0f;
-    for (Vertex& v : level.vertices) {
-        Vec3 probe = v.position + v.normal * 0.05f;
-        bool inside = false;
-        for (const Box3& b : scene.indoors) {
-            if (probe.x > b.lo.x && probe.x < b.hi.x && probe.y > b.lo.y && probe.y < b.hi.y &&
-                probe.z > b.lo.z && probe.z < b.hi.z) {
-                inside = true;
-            }
-        }
-        float r, g, b;
-        if (inside) {
-            float amb = 0.42f + 0.08f * v.normal.y;
-            r = g = b = amb;
-        } else {
-            float sky = 0.55f + 0.15f * v.normal.y;
-            float direct = std::max(0.0f, Dot(v.normal, sun)) * 0.45f;
-            r = sky + direct;
-            g = sky + direct * 0.97f;
-            b = sky * 1.05f + direct * 0.85f;
-        }
-        for (const LampInfo& lamp : scene.lamps) {
-            if (lamp.range > 50) {
-                continue;
-            }
-            Vec3 toLamp = lamp.position - v.position;
-            float dist = Length(toLamp);
-            float reach = std::min(lamp.range, 6.0f);
-            if (dist >= reach) {
-                continue;
-            }
-            float facing = std::max(0.0f, Dot(v.normal, toLamp * (1.0f / std::max(dist, 1e-3f))));
-            float k = (1.0f - dist / reach);
-            float add = k * k * (0.25f + 0.75f * facing) * (inside ? 0.55f : 0.35f);
-            r += add * lamp.r;
-            g += add * lamp.g;
-            b += add * lamp.b;
-        }
-        auto byte = [](float f) {
-            return static_cast<uint32_t>(std::clamp(f, 0.0f, 1.0f) * 255.0f);
-        };
-        v.color = 0xFF000000u | (byte(r) << 16) | (byte(g) << 8) | byte(b);
-    }
-}
-
 LevelModels AssembleModels(LevelScene& scene) {
     LevelModels out;
     std::ostringstream report;
@@ -359,12 +314,7 @@ LevelModels AssembleModels(LevelScene& scene) {
     std::stable_sort(beforeTris.begin(), beforeTris.end(), byRank);
     std::stable_sort(afterTris.begin(), afterTris.end(), byRank);
     Mesh before = Extract(scene.level, beforeTris);
-    std::vector<bool> shadowed;
-    for (size_t t : beforeTris) {
-        shadowed.push_back(scene.levelShadowed[t]);
-    }
     report << FillCounts(scene, before, pebbleMat, FIRST_BOX_VERTEX, FIRST_BOX_FACE) << "\n";
-    shadowed.resize(before.triangles.size(), false);
     // The filler stones were appended at the end; keep material order.
     {
         std::vector<size_t> order(before.triangles.size());
@@ -374,13 +324,10 @@ LevelModels AssembleModels(LevelScene& scene) {
         });
         Mesh sorted;
         sorted.vertices = before.vertices;
-        std::vector<bool> sortedShadow;
         for (size_t i : order) {
             sorted.triangles.push_back(before.triangles[i]);
-            sortedShadow.push_back(shadowed[i]);
         }
         before = sorted;
-        shadowed = sortedShadow;
     }
     Mesh level = before;
     // Object boxes: 24 vertices and 12 faces each, in the engine's corner order.
@@ -408,16 +355,15 @@ LevelModels AssembleModels(LevelScene& scene) {
             level.Tri(a, a + 1, a + 2, mat);
             level.Tri(a, a + 2, a + 3, mat);
         }
-        shadowed.resize(level.triangles.size(), false);
     }
-    Mesh after = Extract(scene.level, afterTris);
-    std::vector<bool> afterShadow;
-    for (size_t t : afterTris) {
-        afterShadow.push_back(scene.levelShadowed[t]);
-    }
-    level.Append(after);
-    shadowed.insert(shadowed.end(), afterShadow.begin(), afterShadow.end());
-    BakeLighting(scene, level);
+    level.Append(Extract(scene.level, afterTris));
+    out.detail = scene.detail;
+    out.cutout = scene.cutout;
+    LightMapOptions lightMaps;
+    lightMaps.walls = true;
+    LitLevel lit = LightLevel(scene, level, FIRST_BOX_FACE, FIRST_BOX_FACE + 12 * OBJECT_COUNT,
+                              out.detail, out.cutout, lightMaps);
+    report << lit.report;
     // Object box colours as the engine's first update makes them with shadows on.
     Vec3 objLight = Normalize({3.3f, 2.6f, -3.1f});
     for (int i = 0; i < OBJECT_COUNT; ++i) {
@@ -429,36 +375,9 @@ LevelModels AssembleModels(LevelScene& scene) {
             }
         }
     }
-    // Shadow markers: exact copies of the marked level triangles, mapped over their rectangle.
-    int shadowMat = scene.materialIds.count("shadow") ? scene.materialIds.at("shadow") : -1;
-    for (size_t t = 0; t < level.triangles.size(); ++t) {
-        if (!shadowed[t] || shadowMat < 0) {
-            continue;
-        }
-        const Triangle& tri = level.triangles[t];
-        uint32_t idx[3] = {tri.a, tri.b, tri.c};
-        Vec3 c = (level.vertices[tri.a].position + level.vertices[tri.b].position +
-                  level.vertices[tri.c].position) *
-                 (1.0f / 3.0f);
-        const ShadowRect* rect = nullptr;
-        for (const ShadowRect& r : scene.shadowRects) {
-            if (std::fabs(c.y - r.y) < 1e-3f && c.x > r.x0 && c.x < r.x1 && c.z > r.z0 &&
-                c.z < r.z1) {
-                rect = &r;
-            }
-        }
-        if (!rect) {
-            continue;
-        }
-        uint32_t out3[3];
-        for (int k = 0; k < 3; ++k) {
-            Vertex v = level.vertices[idx[k]];
-            v.u = (v.position.x - rect->x0) / (rect->x1 - rect->x0);
-            v.v = (v.position.z - rect->z0) / (rect->z1 - rect->z0);
-            out3[k] = out.markers.Add(v);
-        }
-        out.markers.Tri(out3[0], out3[1], out3[2], shadowMat);
-    }
+    out.markers = std::move(lit.markers);
+    out.markerMaterials = std::move(lit.markerMaterials);
+    out.bakedImages = std::move(lit.images);
     report << "level: " << level.vertices.size() << " vertices, " << level.triangles.size()
            << " faces; shadow markers: " << out.markers.triangles.size() << " faces\n";
 
@@ -498,12 +417,7 @@ LevelModels AssembleModels(LevelScene& scene) {
 
     out.level = level;
     out.levelMaterials = CompactMaterials(out.level, scene.materials, rank);
-    out.markerMaterials = CompactMaterials(out.markers, scene.materials, rank);
-    out.detail = scene.detail;
-    BakeLighting(scene, out.detail);
     out.detailMaterials = CompactMaterials(out.detail, scene.materials, rank);
-    out.cutout = scene.cutout;
-    BakeLighting(scene, out.cutout);
     out.cutoutMaterials = CompactMaterials(out.cutout, scene.materials, rank);
     out.water = scene.water;
     out.waterMaterials = CompactMaterials(out.water, scene.materials, rank);
@@ -517,9 +431,8 @@ LevelModels AssembleModels(LevelScene& scene) {
     out.collectible = MakeCollectible(0);
     out.collectibleMaterials = {scene.materials[gem]};
     std::set<std::string> textures;
-    for (const auto* list :
-         {&out.levelMaterials, &out.markerMaterials, &out.detailMaterials, &out.cutoutMaterials,
-          &out.waterMaterials, &out.skyMaterials, &out.collectibleMaterials}) {
+    for (const auto* list : {&out.levelMaterials, &out.detailMaterials, &out.cutoutMaterials,
+                             &out.waterMaterials, &out.skyMaterials, &out.collectibleMaterials}) {
         for (const Material& m : *list) {
             if (!m.texture.empty()) {
                 textures.insert(m.texture);

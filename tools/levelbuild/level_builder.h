@@ -4,11 +4,13 @@
 #pragma once
 
 #include "geometry.h"
+#include "image_io.h"
 #include "level_source.h"
 #include "mesh.h"
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace levelbuild {
@@ -55,7 +57,8 @@ struct LevelModels {
     Mesh level, markers, detail, cutout, water, hull, sky, collectible;
     std::vector<Material> levelMaterials, markerMaterials, detailMaterials, cutoutMaterials,
         waterMaterials, hullMaterials, skyMaterials, collectibleMaterials;
-    std::vector<std::string> textures; // every texture name used by any model
+    std::vector<std::string> textures; // every painted texture name used by any model
+    std::vector<std::pair<std::string, Image>> bakedImages; // light maps by texture name
     // How the fixed counts were met, for the build log.
     std::string report;
 };
@@ -66,8 +69,5 @@ LevelScene BuildScene(const std::vector<Statement>& statements);
 // Orders and completes the scene into the final models; throws when the fixed vertex and
 // face ranges cannot be met.
 LevelModels AssembleModels(LevelScene& scene);
-
-// Per-vertex colours of the level from the lamps, the sun and a sky term.
-void BakeLighting(const LevelScene& scene, Mesh& level);
 
 } // namespace levelbuild
