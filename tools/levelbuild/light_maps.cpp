@@ -122,8 +122,17 @@ int Pack(std::vector<Placement>& places, int pageSize) {
 struct Texel {
     int page, x, y;
     Vec3 point, normal;
-    Rgb soft;
+    Vec3 stepS, stepT; // one texel along the page's two directions, in the world
+    Rgb soft, direct;
 };
+
+// Light differences above this between neighbouring texels mark a shadow's edge, where a
+// texel is lit from four points instead of one so that the edge does not show steps.
+constexpr float EDGE_DIFFERENCE = 0.04f;
+
+float Difference(Rgb a, Rgb b) {
+    return std::max({std::fabs(a.r - b.r), std::fabs(a.g - b.g), std::fabs(a.b - b.b)});
+}
 
 } // namespace
 
@@ -328,6 +337,8 @@ LightMapResult BakeLightMaps(const LightRig& rig, const RayScene& rays, const Me
                     tx.normal =
                         Normalize(v[0]->normal * b0 + v[1]->normal * b1 + v[2]->normal * b2);
                     tx.soft = *s[0] * b0 + *s[1] * b1 + *s[2] * b2;
+                    tx.stepS = FromPlane(p.axis, 0, texel, 0);
+                    tx.stepT = FromPlane(p.axis, 0, 0, texel);
                     texels.push_back(tx);
                 }
             }
@@ -335,9 +346,39 @@ LightMapResult BakeLightMaps(const LightRig& rig, const RayScene& rays, const Me
     }
     ParallelFor(texels.size(), 256, [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i) {
+            texels[i].direct = DirectLight(rig, rays, texels[i].point, texels[i].normal);
+        }
+    });
+    // Which texel lies at each page position, to find a texel's neighbours.
+    std::vector<std::vector<int32_t>> at(pages, std::vector<int32_t>(covered[0].size(), -1));
+    for (size_t i = 0; i < texels.size(); ++i) {
+        at[texels[i].page][static_cast<size_t>(texels[i].y) * options.pageSize + texels[i].x] =
+            static_cast<int32_t>(i);
+    }
+    ParallelFor(texels.size(), 256, [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) {
             const Texel& t = texels[i];
-            Rgb light = t.soft + DirectLight(rig, rays, t.point, t.normal);
-            EncodeLightTexel(light, out.pages[t.page].At(t.x, t.y));
+            bool edge = false;
+            const int dx[4] = {1, -1, 0, 0}, dy[4] = {0, 0, 1, -1};
+            for (int d = 0; d < 4 && !edge; ++d) {
+                int nx = t.x + dx[d], ny = t.y + dy[d];
+                if (nx < 0 || ny < 0 || nx >= options.pageSize || ny >= options.pageSize) {
+                    continue;
+                }
+                int32_t n = at[t.page][static_cast<size_t>(ny) * options.pageSize + nx];
+                edge = n >= 0 && Difference(texels[n].direct, t.direct) > EDGE_DIFFERENCE;
+            }
+            Rgb direct = t.direct;
+            if (edge) {
+                direct = {};
+                for (float fs : {-0.25f, 0.25f}) {
+                    for (float ft : {-0.25f, 0.25f}) {
+                        Vec3 q = t.point + t.stepS * fs + t.stepT * ft;
+                        direct = direct + DirectLight(rig, rays, q, t.normal) * 0.25f;
+                    }
+                }
+            }
+            EncodeLightTexel(t.soft + direct, out.pages[t.page].At(t.x, t.y));
         }
     });
     // Texels of a chart's border and between its triangles take the mean of their lit

@@ -12,9 +12,9 @@
 namespace levelbuild {
 
 struct SubdivideOptions {
-    int rounds = 3;
+    int rounds = 4;
     float threshold = 0.12f;    // light difference that asks for a split
-    float shortestEdge = 0.15f; // metres; shorter edges are never split
+    float shortestEdge = 0.12f; // metres; shorter edges are never split
     size_t vertexLimit = 60000; // stop splitting before the mesh reaches this many vertices
 };
 
