@@ -2,8 +2,12 @@
 # Sets up, builds and runs the Ovrel engine on Debian 12.
 #
 #   ./setup.sh play   installs what is missing, builds the game and its data, starts the game
-#   ./setup.sh test   installs what is missing, builds both builds and runs the whole test suite
+#   ./setup.sh test   installs what is missing, checks the C++ formatting, builds both builds and
+#                     runs the whole test suite
 #   ./setup.sh build  installs what is missing and builds the game and its data
+#   ./setup.sh fuzz [SECONDS]
+#                     installs what is missing, builds the fuzzing harnesses and runs each for
+#                     SECONDS (default 60); fails on any crash, leak, timeout or out-of-memory
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,6 +17,8 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libgl1-mesa-dri libegl-mesa0 libegl1 libgles2
     xvfb xauth xdotool imagemagick
+    clang libclang-rt-14-dev
+    clang-format
 )
 
 install_packages() {
@@ -47,6 +53,75 @@ run_tests() {
     ctest --preset "$preset"
 }
 
+# Seeds of each harness: folders of files, of which those up to the longest input are used.
+fuzz_seeds() {
+    local corpus=tests/corpus seeds=tests/fuzz/seeds
+    case "$1" in
+        x_file) echo "$corpus/x $seeds/x" ;;
+        dds) echo "$corpus/dds" ;;
+        bmp | tga | jpeg) echo "$corpus/img" ;;
+        png) echo "$corpus/img $corpus/dds/ref" ;;
+        wave) echo "$corpus/wav" ;;
+        setup_file) echo "content $seeds/setup" ;;
+        demo_file) echo "$seeds/demo" ;;
+    esac
+}
+
+fuzz_extension() {
+    case "$1" in
+        bmp) echo "bmp" ;;
+        tga) echo "tga" ;;
+        jpeg) echo "jpg" ;;
+        png) echo "png" ;;
+        setup_file) echo "txt" ;;
+        *) echo "" ;;
+    esac
+}
+
+# Runs every harness for the given seconds, one after the other. New inputs collect in
+# build/fuzz/work/<name>, anything found in build/fuzz/findings/<name>, output in
+# build/fuzz/logs/<name>.log.
+run_fuzzers() {
+    local seconds=$1 failed=() name
+    local max_len=65536
+    for name in x_file dds bmp tga png jpeg wave setup_file demo_file; do
+        local work=build/fuzz/work/$name findings=build/fuzz/findings/$name
+        local log=build/fuzz/logs/$name.log
+        mkdir -p "$work" "$findings" "$(dirname "$log")"
+        local extension folder only=()
+        extension=$(fuzz_extension "$name")
+        if [ -n "$extension" ]; then
+            only=(-iname "*.$extension")
+        fi
+        for folder in $(fuzz_seeds "$name"); do
+            find "$folder" -maxdepth 1 -type f -size -$((max_len + 1))c "${only[@]}" \
+                -exec cp -n {} "$work"/ \;
+        done
+        if [ -d "tests/corpus/regressions/$name" ]; then
+            cp -n "tests/corpus/regressions/$name"/* "$work"/
+        fi
+        local dictionary=()
+        if [ -f "tests/fuzz/$name.dict" ]; then
+            dictionary=(-dict="tests/fuzz/$name.dict")
+        fi
+        echo "Fuzzing $name for $seconds s"
+        # A run fails on a crash, a sanitizer report, a leak, an input slower than 10 s or
+        # one needing more than 2 GB.
+        if ! build/fuzz/fuzz/fuzz_$name -max_total_time="$seconds" -timeout=10 \
+            -rss_limit_mb=2048 -max_len=$max_len -print_final_stats=1 \
+            -artifact_prefix="$findings/" "${dictionary[@]}" "$work" >"$log" 2>&1; then
+            failed+=("$name")
+            tail -n 40 "$log" >&2
+        fi
+        grep -E "^(stat::number_of_executed_units|#[0-9]+.*DONE)" "$log" | tr '\n' ' '
+        echo
+    done
+    if [ ${#failed[@]} -ne 0 ]; then
+        echo "Fuzzing found problems in: ${failed[*]} (inputs in build/fuzz/findings/)" >&2
+        return 1
+    fi
+}
+
 command=${1:-play}
 case "$command" in
     play)
@@ -61,13 +136,19 @@ case "$command" in
         ;;
     test)
         install_packages
+        tools/check_format.sh
         build default
         run_tests default
         build asan
         run_tests asan
         ;;
+    fuzz)
+        install_packages
+        build fuzz
+        run_fuzzers "${2:-60}"
+        ;;
     *)
-        echo "usage: $0 [play|build|test]" >&2
+        echo "usage: $0 [play|build|test|fuzz [SECONDS]]" >&2
         exit 2
         ;;
 esac

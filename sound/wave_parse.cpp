@@ -11,6 +11,10 @@ DWORD ReadWord(const BYTE* at) {
            static_cast<DWORD>(at[2]) << 16 | static_cast<DWORD>(at[3]) << 24;
 }
 
+WORD ReadHalf(const BYTE* at) {
+    return static_cast<WORD>(at[0] | at[1] << 8);
+}
+
 bool IdIs(const BYTE* at, const char* id) {
     return std::memcmp(at, id, 4) == 0;
 }
@@ -47,6 +51,11 @@ HRESULT ParseChunks(const BYTE* image, DWORD limit, const WAVEFORMATEX** format,
         const BYTE* body = image + cursor;
         if (IdIs(header, "fmt ") && format != nullptr && *format == nullptr) {
             if (chunkSize < 14 || end - cursor < PCM_FORMAT_BYTES) {
+                return E_FAIL;
+            }
+            // An extensible format is read whole by the sound layer, so its chunk must hold it.
+            if (ReadHalf(body) == WAVE_FORMAT_EXTENSIBLE &&
+                chunkSize < sizeof(WAVEFORMATEXTENSIBLE)) {
                 return E_FAIL;
             }
             *format = reinterpret_cast<const WAVEFORMATEX*>(body);

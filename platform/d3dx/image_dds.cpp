@@ -106,6 +106,134 @@ bool Fail(std::string& error, const std::string& text) {
     return false;
 }
 
+// How the file stores its pixels: a Direct3D format kept as it is, or indices into a palette,
+// or channel masks no Direct3D format has (format unknown), both converted to 32-bit ARGB.
+struct DdsLayout {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    bool swapRedBlue = false; // DX10 R8G8B8A8
+    bool palette = false;
+    size_t offset = 128; // where the palette or the first level starts
+};
+
+bool ReadDx10Format(const uint8_t* data, size_t size, DdsLayout& layout, std::string& error) {
+    if (size < 148)
+        return Fail(error, "truncated DDS DX10 header");
+    const uint32_t dxgi = Dword(data + 128);
+    layout.offset = 148;
+    switch (dxgi) {
+    case 28: // R8G8B8A8_UNORM
+    case 29: // R8G8B8A8_UNORM_SRGB
+        layout.format = D3DFMT_A8R8G8B8;
+        layout.swapRedBlue = true;
+        return true;
+    case 87: // B8G8R8A8_UNORM
+        layout.format = D3DFMT_A8R8G8B8;
+        return true;
+    case 88: // B8G8R8X8_UNORM
+        layout.format = D3DFMT_X8R8G8B8;
+        return true;
+    case 71: // BC1
+    case 72:
+        layout.format = D3DFMT_DXT1;
+        return true;
+    case 74: // BC2
+    case 75:
+        layout.format = D3DFMT_DXT3;
+        return true;
+    case 77: // BC3
+    case 78:
+        layout.format = D3DFMT_DXT5;
+        return true;
+    default:
+        return Fail(error, "unsupported DDS DX10 format " + std::to_string(dxgi));
+    }
+}
+
+bool ReadFourCcFormat(const uint8_t* data, size_t size, const PixelFormat& pf, DdsLayout& layout,
+                      std::string& error) {
+    switch (pf.fourCC) {
+    case FourCC('D', 'X', 'T', '1'):
+    case FourCC('D', 'X', 'T', '2'):
+    case FourCC('D', 'X', 'T', '3'):
+    case FourCC('D', 'X', 'T', '4'):
+    case FourCC('D', 'X', 'T', '5'):
+        layout.format = static_cast<D3DFORMAT>(pf.fourCC);
+        return true;
+    case FourCC('D', 'X', '1', '0'):
+        return ReadDx10Format(data, size, layout, error);
+    default:
+        // A numeric FourCC names a Direct3D format directly.
+        if (pf.fourCC < 256 && CanConvert(static_cast<D3DFORMAT>(pf.fourCC)) &&
+            !IsBlockFormat(static_cast<D3DFORMAT>(pf.fourCC))) {
+            layout.format = static_cast<D3DFORMAT>(pf.fourCC);
+            return true;
+        }
+        if (pf.fourCC < 256)
+            return Fail(error, "unsupported DDS pixel format (Direct3D format " +
+                                   std::to_string(pf.fourCC) + ")");
+        return Fail(error, "unsupported DDS pixel format \"" +
+                               std::string(reinterpret_cast<const char*>(data + 84), 4) + "\"");
+    }
+}
+
+bool ReadLayout(const uint8_t* data, size_t size, const PixelFormat& pf, DdsLayout& layout,
+                std::string& error) {
+    if (pf.flags & DDPF_FOURCC)
+        return ReadFourCcFormat(data, size, pf, layout, error);
+    if (pf.flags & DDPF_PALETTEINDEXED8) {
+        // Writers fill the bit count of palette files inconsistently; indices are 8-bit.
+        layout.palette = true;
+        layout.format = D3DFMT_X8R8G8B8;
+        return true;
+    }
+    if (pf.flags & (DDPF_RGB | DDPF_LUMINANCE | DDPF_ALPHA)) {
+        if (pf.bits != 8 && pf.bits != 16 && pf.bits != 24 && pf.bits != 32)
+            return Fail(error, "unsupported DDS bit count " + std::to_string(pf.bits));
+        layout.format = MatchMasks(pf);
+        return true;
+    }
+    return Fail(error, "DDS pixel format names no FourCC, RGB or luminance layout");
+}
+
+bool ByMasks(const DdsLayout& layout) {
+    return layout.format == D3DFMT_UNKNOWN;
+}
+
+// Bytes one level of w x h takes in the file.
+size_t FileLevelBytes(const DdsLayout& layout, const PixelFormat& pf, uint32_t w, uint32_t h) {
+    if (layout.palette || ByMasks(layout))
+        return static_cast<size_t>(w) * h * (layout.palette ? 1 : pf.bits / 8);
+    uint32_t pitch = 0, rows = 0;
+    LevelLayout(layout.format, w, h, pitch, rows);
+    return static_cast<size_t>(pitch) * rows;
+}
+
+// One level from its bytes in the file, in the image's format.
+ImageLevel DecodeLevel(const DdsLayout& layout, const PixelFormat& pf, const uint8_t* palette,
+                       const uint8_t* src, size_t bytes, uint32_t w, uint32_t h) {
+    ImageLevel out;
+    if (layout.palette) {
+        out = MakeArgbLevel(w, h);
+        for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
+            const uint8_t* entry = palette + 4 * src[i];
+            const uint32_t argb = 0xFF000000u | entry[0] << 16 | entry[1] << 8 | entry[2];
+            std::memcpy(out.bytes.data() + 4 * i, &argb, 4);
+        }
+        return out;
+    }
+    if (ByMasks(layout))
+        return ConvertByMasks(pf, src, w, h);
+    out.width = w;
+    out.height = h;
+    uint32_t rows = 0;
+    LevelLayout(layout.format, w, h, out.pitch, rows);
+    out.bytes.assign(src, src + bytes);
+    if (layout.swapRedBlue)
+        for (size_t i = 0; i + 3 < out.bytes.size(); i += 4)
+            std::swap(out.bytes[i], out.bytes[i + 2]);
+    return out;
+}
+
 } // namespace
 
 bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::string& error) {
@@ -120,103 +248,20 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
     const uint32_t width = Dword(data + 16);
     const uint32_t depth = Dword(data + 24);
     const uint32_t mipCount = Dword(data + 28);
-    PixelFormat pf{Dword(data + 80), Dword(data + 84),  Dword(data + 88), Dword(data + 92),
-                   Dword(data + 96), Dword(data + 100), Dword(data + 104)};
+    const PixelFormat pf{Dword(data + 80), Dword(data + 84),  Dword(data + 88), Dword(data + 92),
+                         Dword(data + 96), Dword(data + 100), Dword(data + 104)};
     const uint32_t caps2 = Dword(data + 112);
-    if (width == 0 || height == 0)
-        return Fail(error, "DDS image has no pixels");
-    if (width > MAX_IMAGE_SIZE || height > MAX_IMAGE_SIZE)
-        return Fail(error, "DDS image too large (" + std::to_string(width) + "x" +
-                               std::to_string(height) + ")");
-    size_t offset = 128;
-
-    // The file's format, and whether its levels are kept as they are or converted.
-    D3DFORMAT format = D3DFMT_UNKNOWN;
-    bool swapRedBlue = false; // DX10 R8G8B8A8
-    bool palette = false;
-    if (pf.flags & DDPF_FOURCC) {
-        switch (pf.fourCC) {
-        case FourCC('D', 'X', 'T', '1'):
-        case FourCC('D', 'X', 'T', '2'):
-        case FourCC('D', 'X', 'T', '3'):
-        case FourCC('D', 'X', 'T', '4'):
-        case FourCC('D', 'X', 'T', '5'):
-            format = static_cast<D3DFORMAT>(pf.fourCC);
-            break;
-        case FourCC('D', 'X', '1', '0'): {
-            if (size < 148)
-                return Fail(error, "truncated DDS DX10 header");
-            const uint32_t dxgi = Dword(data + 128);
-            offset = 148;
-            switch (dxgi) {
-            case 28: // R8G8B8A8_UNORM
-            case 29: // R8G8B8A8_UNORM_SRGB
-                format = D3DFMT_A8R8G8B8;
-                swapRedBlue = true;
-                break;
-            case 87: // B8G8R8A8_UNORM
-                format = D3DFMT_A8R8G8B8;
-                break;
-            case 88: // B8G8R8X8_UNORM
-                format = D3DFMT_X8R8G8B8;
-                break;
-            case 71: // BC1
-            case 72:
-                format = D3DFMT_DXT1;
-                break;
-            case 74: // BC2
-            case 75:
-                format = D3DFMT_DXT3;
-                break;
-            case 77: // BC3
-            case 78:
-                format = D3DFMT_DXT5;
-                break;
-            default:
-                return Fail(error, "unsupported DDS DX10 format " + std::to_string(dxgi));
-            }
-            break;
-        }
-        default:
-            // A numeric FourCC names a Direct3D format directly.
-            if (pf.fourCC < 256 && CanConvert(static_cast<D3DFORMAT>(pf.fourCC)) &&
-                !IsBlockFormat(static_cast<D3DFORMAT>(pf.fourCC)))
-                format = static_cast<D3DFORMAT>(pf.fourCC);
-            else if (pf.fourCC < 256)
-                return Fail(error, "unsupported DDS pixel format (Direct3D format " +
-                                       std::to_string(pf.fourCC) + ")");
-            else
-                return Fail(error, "unsupported DDS pixel format \"" +
-                                       std::string(reinterpret_cast<const char*>(data + 84), 4) +
-                                       "\"");
-        }
-    } else if (pf.flags & DDPF_PALETTEINDEXED8) {
-        // Writers fill the bit count of palette files inconsistently; indices are 8-bit.
-        palette = true;
-        format = D3DFMT_X8R8G8B8;
-    } else if (pf.flags & (DDPF_RGB | DDPF_LUMINANCE | DDPF_ALPHA)) {
-        if (pf.bits != 8 && pf.bits != 16 && pf.bits != 24 && pf.bits != 32)
-            return Fail(error, "unsupported DDS bit count " + std::to_string(pf.bits));
-        format = MatchMasks(pf);
-    } else {
-        return Fail(error, "DDS pixel format names no FourCC, RGB or luminance layout");
-    }
-
-    // Where the file's pixels come from and how many bytes a level takes there.
-    const bool byMasks = format == D3DFMT_UNKNOWN;
-    auto fileLevelBytes = [&](uint32_t w, uint32_t h) -> size_t {
-        if (palette || byMasks)
-            return static_cast<size_t>(w) * h * (palette ? 1 : pf.bits / 8);
-        uint32_t pitch = 0, rows = 0;
-        LevelLayout(format, w, h, pitch, rows);
-        return static_cast<size_t>(pitch) * rows;
-    };
-    uint8_t paletteBytes[1024] = {};
-    if (palette) {
-        if (size - offset < 1024)
+    if (!ImageSizeAllowed("DDS", width, height, error))
+        return false;
+    DdsLayout layout;
+    if (!ReadLayout(data, size, pf, layout, error))
+        return false;
+    uint8_t palette[1024] = {};
+    if (layout.palette) {
+        if (size - layout.offset < 1024)
             return Fail(error, "truncated DDS palette");
-        std::memcpy(paletteBytes, data + offset, 1024);
-        offset += 1024;
+        std::memcpy(palette, data + layout.offset, 1024);
+        layout.offset += 1024;
     }
 
     const bool volume = (caps2 & DDSCAPS2_VOLUME) != 0 || ((flags & DDSD_DEPTH) && depth > 1);
@@ -227,43 +272,23 @@ bool DecodeDds(const uint8_t* data, size_t size, DecodedImage& image, std::strin
     } else if (caps2 & DDSCAPS2_CUBEMAP) {
         image.note = "first face of a cube map";
     }
-    const D3DFORMAT outFormat =
-        byMasks ? (((pf.flags & (DDPF_ALPHAPIXELS | DDPF_ALPHA)) && pf.a != 0) ? D3DFMT_A8R8G8B8
-                                                                               : D3DFMT_X8R8G8B8)
-                : format;
-    image.format = outFormat;
+    const bool alphaMask = (pf.flags & (DDPF_ALPHAPIXELS | DDPF_ALPHA)) && pf.a != 0;
+    image.format =
+        ByMasks(layout) ? (alphaMask ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8) : layout.format;
+    size_t offset = layout.offset;
     for (uint32_t level = 0; level < levels; ++level) {
         const uint32_t w = std::max(1u, width >> level), h = std::max(1u, height >> level);
-        const size_t bytes = fileLevelBytes(w, h);
+        // Each level is checked against the file before it is decoded, so what a level
+        // allocates is bounded by the file's own size.
+        const size_t bytes = FileLevelBytes(layout, pf, w, h);
         if (bytes > size - offset) {
             if (level == 0)
                 return Fail(error, "truncated DDS pixel data (" + std::to_string(size - offset) +
                                        " of " + std::to_string(bytes) + " bytes)");
             break; // missing smaller levels are generated like absent ones
         }
-        const uint8_t* src = data + offset;
+        image.levels.push_back(DecodeLevel(layout, pf, palette, data + offset, bytes, w, h));
         offset += bytes;
-        ImageLevel out;
-        if (palette) {
-            out = MakeArgbLevel(w, h);
-            for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) {
-                const uint8_t* entry = paletteBytes + 4 * src[i];
-                const uint32_t argb = 0xFF000000u | entry[0] << 16 | entry[1] << 8 | entry[2];
-                std::memcpy(out.bytes.data() + 4 * i, &argb, 4);
-            }
-        } else if (byMasks) {
-            out = ConvertByMasks(pf, src, w, h);
-        } else {
-            out.width = w;
-            out.height = h;
-            uint32_t rows = 0;
-            LevelLayout(format, w, h, out.pitch, rows);
-            out.bytes.assign(src, src + bytes);
-            if (swapRedBlue)
-                for (size_t i = 0; i + 3 < out.bytes.size(); i += 4)
-                    std::swap(out.bytes[i], out.bytes[i + 2]);
-        }
-        image.levels.push_back(std::move(out));
     }
     return true;
 }

@@ -25,9 +25,16 @@ struct DecodedImage {
     std::string note;               // what the reader dropped, e.g. the other faces of a cube map
 };
 
-// Larger images are refused: no texture of the era is bigger, and the limit keeps hostile
-// headers from asking for huge allocations.
+// Limits every reader checks before it allocates, so that no header can ask for more memory
+// than a real texture needs. A side may be up to four times the device's largest texture
+// (4096): the texture loader halves such an image until it fits. The pixel count may not
+// pass that of the largest texture, whose 32-bit picture is the memory budget of a decode.
 constexpr uint32_t MAX_IMAGE_SIZE = 16384;
+constexpr uint64_t MAX_IMAGE_PIXELS = 4096ull * 4096ull;
+
+// Whether a width x height image is within the limits above; false with a one-line reason
+// that names the image type.
+bool ImageSizeAllowed(const char* type, uint64_t width, uint64_t height, std::string& error);
 
 // Reads any supported image, recognised by content. False with a one-line reason.
 bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& image, std::string& error);

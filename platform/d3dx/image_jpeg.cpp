@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -16,6 +17,7 @@ struct JpegErrors {
     jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
     bool truncated;
+    bool whole; // the message is a whole reason, not one of libjpeg's
 };
 
 void OnError(j_common_ptr info) {
@@ -28,6 +30,31 @@ void OnMessage(j_common_ptr info, int level) {
     auto* errors = reinterpret_cast<JpegErrors*>(info->err);
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
         errors->truncated = true;
+}
+
+// Outside ReadJpeg, whose errors leave by longjmp past any destructor.
+bool SizeAllowed(uint32_t width, uint32_t height, JpegErrors& errors) {
+    std::string error;
+    if (ImageSizeAllowed("JPEG", width, height, error))
+        return true;
+    std::snprintf(errors.message, sizeof errors.message, "%s", error.c_str());
+    errors.whole = true;
+    return false;
+}
+
+// Each scan of a progressive file is a pass over the whole picture; writers use about a
+// dozen. A file of thousands of tiny scans would take minutes to decode, so it is refused.
+constexpr int MAX_SCANS = 256;
+
+void OnProgress(j_common_ptr info) {
+    const auto* decompress = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompress->input_scan_number <= MAX_SCANS)
+        return;
+    auto* errors = reinterpret_cast<JpegErrors*>(info->err);
+    std::snprintf(errors->message, sizeof errors->message, "JPEG has more than %d scans",
+                  MAX_SCANS);
+    errors->whole = true;
+    longjmp(errors->jump, 1);
 }
 
 // The libjpeg part, free of objects with destructors because errors leave by longjmp.
@@ -46,14 +73,18 @@ bool ReadJpeg(const uint8_t* data, size_t size, JpegErrors& errors, uint8_t** pi
         return false;
     }
     jpeg_create_decompress(&info);
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = OnProgress;
+    info.progress = &progress;
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    if (info.image_width > MAX_IMAGE_SIZE || info.image_height > MAX_IMAGE_SIZE) {
-        std::snprintf(errors.message, sizeof errors.message, "image too large");
+    if (!SizeAllowed(info.image_width, info.image_height, errors))
         longjmp(errors.jump, 1);
-    }
+    // Progressive files keep every coefficient of the picture (two bytes each) in memory;
+    // the library refuses anything past this instead of allocating it.
+    info.mem->max_memory_to_use = static_cast<long>(MAX_IMAGE_PIXELS * 4 * 3);
     jpeg_start_decompress(&info);
     width = info.output_width;
     height = info.output_height;
@@ -96,7 +127,8 @@ bool DecodeJpeg(const uint8_t* data, size_t size, DecodedImage& image, std::stri
     uint8_t* pixels = nullptr;
     uint32_t width = 0, height = 0;
     if (!ReadJpeg(data, size, errors, &pixels, width, height)) {
-        error = std::string("bad JPEG: ") + errors.message;
+        error =
+            errors.whole ? std::string(errors.message) : std::string("bad JPEG: ") + errors.message;
         return false;
     }
     if (errors.truncated) {

@@ -4,6 +4,19 @@
 
 #include <cstring>
 
+bool ImageSizeAllowed(const char* type, uint64_t width, uint64_t height, std::string& error) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    if (width == 0 || height == 0) {
+        error = std::string(type) + " image has no pixels";
+        return false;
+    }
+    if (width > MAX_IMAGE_SIZE || height > MAX_IMAGE_SIZE || width * height > MAX_IMAGE_PIXELS) {
+        error = std::string(type) + " image too large (" + size + ")";
+        return false;
+    }
+    return true;
+}
+
 bool DecodeImage(const uint8_t* data, size_t size, DecodedImage& image, std::string& error) {
     image = DecodedImage{};
     if (size == 0) {

@@ -6,7 +6,9 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -15,6 +17,7 @@ struct PngSource {
     size_t size;
     size_t pos;
     char message[200];
+    bool whole; // the message is a whole reason, not one of libpng's
 };
 
 void ReadBytes(png_structp png, png_bytep out, png_size_t count) {
@@ -32,6 +35,16 @@ void OnError(png_structp png, png_const_charp message) {
 }
 
 void OnWarning(png_structp, png_const_charp) {}
+
+// Outside ReadPng, whose errors leave by longjmp past any destructor.
+bool SizeAllowed(uint32_t width, uint32_t height, PngSource& source) {
+    std::string error;
+    if (ImageSizeAllowed("PNG", width, height, error))
+        return true;
+    std::snprintf(source.message, sizeof source.message, "%s", error.c_str());
+    source.whole = true;
+    return false;
+}
 
 // The libpng part, kept free of objects with destructors because errors leave by longjmp.
 bool ReadPng(PngSource& source, uint8_t** pixels, uint32_t& width, uint32_t& height, bool& alpha) {
@@ -54,6 +67,18 @@ bool ReadPng(PngSource& source, uint8_t** pixels, uint32_t& width, uint32_t& hei
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
+    if (!SizeAllowed(width, height, source))
+        png_longjmp(png, 1);
+    // Deflate packs at most about 1032 bytes into one, so a file much shorter than its rows
+    // cannot hold them; refusing it here keeps a tiny file from asking for a large picture.
+    const uint64_t filteredBytes =
+        static_cast<uint64_t>(height) * (1 + png_get_rowbytes(png, info));
+    if (filteredBytes / 1032 > source.size) {
+        std::snprintf(source.message, sizeof source.message,
+                      "PNG file too short for its %ux%u pixels", width, height);
+        source.whole = true;
+        png_longjmp(png, 1);
+    }
     const int colorType = png_get_color_type(png, info);
     alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS);
     png_set_expand(png);
@@ -83,12 +108,13 @@ bool ReadPng(PngSource& source, uint8_t** pixels, uint32_t& width, uint32_t& hei
 bool DecodePng(const uint8_t* data, size_t size, DecodedImage& image, std::string& error) {
     image = DecodedImage{};
     image.type = "PNG";
-    PngSource source{data, size, 0, {}};
+    PngSource source{data, size, 0, {}, false};
     uint8_t* pixels = nullptr;
     uint32_t width = 0, height = 0;
     bool alpha = false;
     if (!ReadPng(source, &pixels, width, height, alpha)) {
-        error = std::string("bad PNG: ") + source.message;
+        error =
+            source.whole ? std::string(source.message) : std::string("bad PNG: ") + source.message;
         return false;
     }
     ImageLevel level;

@@ -59,10 +59,13 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& image, std::strin
     const uint32_t alphaBits = descriptor & 0xF;
     const bool rightToLeft = (descriptor & 0x10) != 0, topToBottom = (descriptor & 0x20) != 0;
     const uint32_t baseType = type & 7;
-    if (width > MAX_IMAGE_SIZE || height > MAX_IMAGE_SIZE)
-        return Fail(error, "TGA image too large");
+    if (!ImageSizeAllowed("TGA", width, height, error))
+        return false;
     if (baseType == 1 && (mapType != 1 || (bits != 8 && bits != 16)))
         return Fail(error, "bad TGA colour map");
+    // ColorValue reads as many bytes as the depth says; an 8-bit true-colour pixel has one.
+    if (baseType == 2 && bits == 8)
+        return Fail(error, "unsupported TGA true-colour bit count 8");
     if (baseType == 3 && bits != 8 && bits != 16)
         return Fail(error, "unsupported TGA grey bit count " + std::to_string(bits));
     size_t pos = 18 + idLength;
@@ -102,8 +105,13 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage& image, std::strin
     };
 
     const size_t count = static_cast<size_t>(width) * height;
-    std::vector<uint32_t> stream(count);
     const bool rle = type >= 9;
+    // Checked before anything is allocated: raw pixels take their bytes each, and a run-length
+    // packet of at most 128 pixels takes at least a header and one pixel.
+    const size_t leastBytes = rle ? (count + 127) / 128 * (1 + pixelBytes) : count * pixelBytes;
+    if (leastBytes > size - pos)
+        return Fail(error, rle ? "truncated TGA run-length data" : "truncated TGA pixel data");
+    std::vector<uint32_t> stream(count);
     size_t filled = 0;
     while (filled < count) {
         if (!rle) {

@@ -22,6 +22,21 @@ using LPWAVEFORMATEX = WAVEFORMATEX*;
 using LPCWAVEFORMATEX = const WAVEFORMATEX*;
 
 constexpr WORD WAVE_FORMAT_PCM = 1;
+constexpr WORD WAVE_FORMAT_EXTENSIBLE = 0xFFFE;
+
+// The extensible format: a WAVEFORMATEX with cbSize 22 and these fields after it. Static
+// buffers take it when its sub-format is PCM and its samples fill their containers.
+#pragma pack(push, 1)
+struct WAVEFORMATEXTENSIBLE {
+    WAVEFORMATEX Format;
+    WORD wValidBitsPerSample;
+    DWORD dwChannelMask;
+    GUID SubFormat;
+};
+#pragma pack(pop)
+constexpr WORD WAVE_FORMAT_EXTENSIBLE_CB_SIZE = 22;
+constexpr GUID KSDATAFORMAT_SUBTYPE_PCM = {
+    0x00000001, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 
 // ---- Result codes ---------------------------------------------------------------------------
 constexpr HRESULT MAKE_DSHRESULT(unsigned code) {

@@ -16,6 +16,31 @@ void AudioCallback(void* userdata, Uint8* stream, int len) {
     mixer->Render(reinterpret_cast<float*>(stream), len / static_cast<int>(2 * sizeof(float)));
 }
 
+bool SameGuid(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The PCM format a caller's format describes, in its plain 16-byte form: a PCM format as it
+// is, an extensible one when its sub-format is PCM (samples with fewer valid bits than their
+// container are played as the container holds them). False for anything else.
+bool PlainPcmFormat(const WAVEFORMATEX* given, WAVEFORMATEX& format) {
+    // Only the first 16 bytes of a PCM format are read; the chunk holding it may be that short.
+    std::memcpy(&format, given, 16);
+    format.cbSize = 0;
+    if (format.wFormatTag != WAVE_FORMAT_EXTENSIBLE) {
+        return format.wFormatTag == WAVE_FORMAT_PCM;
+    }
+    WAVEFORMATEXTENSIBLE extensible;
+    std::memcpy(&extensible, given, sizeof extensible);
+    if (extensible.Format.cbSize < WAVE_FORMAT_EXTENSIBLE_CB_SIZE ||
+        !SameGuid(extensible.SubFormat, KSDATAFORMAT_SUBTYPE_PCM) ||
+        extensible.wValidBitsPerSample > format.wBitsPerSample) {
+        return false;
+    }
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    return true;
+}
+
 // The platform takes a PCM format of 8 or 16 bits, one or two channels, whose block
 // alignment and byte rate agree with them.
 bool ValidPcmFormat(const WAVEFORMATEX& format) {
@@ -89,10 +114,8 @@ HRESULT DsoundDevice::CreateSoundBuffer(LPCDSBUFFERDESC pcDSBufferDesc,
         desc.dwBufferBytes > DSBSIZE_MAX) {
         return DSERR_INVALIDPARAM;
     }
-    // Only the first 16 bytes of a PCM format are read; the chunk holding it may be that short.
     WAVEFORMATEX format{};
-    std::memcpy(&format, desc.lpwfxFormat, 16);
-    if (!ValidPcmFormat(format)) {
+    if (!PlainPcmFormat(desc.lpwfxFormat, format) || !ValidPcmFormat(format)) {
         return DSERR_BADFORMAT;
     }
     auto samples = std::make_shared<DsoundSamples>();

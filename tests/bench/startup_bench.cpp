@@ -6,7 +6,7 @@
 #include "app/engine_state.h"
 #include "app/winmain.h"
 #include "d3dx/d3dx8.h"
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include <benchmark/benchmark.h>
 

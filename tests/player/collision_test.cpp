@@ -3,7 +3,7 @@
 // out by hand from the geometry.
 #include "player/collision.h"
 
-#include "player/memory_mesh.h"
+#include "support/memory_mesh.h"
 #include "world/mesh_model.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,8 @@
 // with and the device states around the draws, read from the device's call recording.
 #include "player/coronas.h"
 
-#include "player/memory_mesh.h"
+#include "support/memory_mesh.h"
+#include "world/mesh_model.h"
 #include "render/render_test_util.h"
 #include "world/corona_tables.h"
 #include "world/world_models.h"

@@ -6,7 +6,8 @@
 
 #include "app/engine_state.h"
 #include "dsound/dsound_mixer.h"
-#include "player/memory_mesh.h"
+#include "support/memory_mesh.h"
+#include "world/mesh_model.h"
 #include "sound/sound.h"
 #include "sound/sound_logic.h"
 #include "world/animated_objects.h"

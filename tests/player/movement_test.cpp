@@ -4,7 +4,8 @@
 #include "player/movement.h"
 
 #include "app/engine_state.h"
-#include "player/memory_mesh.h"
+#include "support/memory_mesh.h"
+#include "world/mesh_model.h"
 #include "win32/windows.h"
 
 #include <gtest/gtest.h>

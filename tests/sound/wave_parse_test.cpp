@@ -158,6 +158,24 @@ TEST(WaveParse, FormatChunkMustHoldFourteenBytes) {
     EXPECT_EQ(Parse(lastShort.Bytes()).result, E_FAIL);
 }
 
+TEST(WaveParse, ExtensibleFormatChunkMustHoldTheWholeFormat) {
+    // Tag 0xFFFE in a chunk of 16 or 39 bytes: the sound layer would read 40.
+    for (size_t length : {16u, 39u}) {
+        ImageBuilder cut;
+        cut.Format(length).Chunk("data", 4);
+        cut.bytes[20] = 0xFE;
+        cut.bytes[21] = 0xFF;
+        EXPECT_EQ(Parse(cut.Bytes()).result, E_FAIL) << length;
+    }
+    ImageBuilder whole;
+    whole.Format(40).Chunk("data", 4);
+    whole.bytes[20] = 0xFE;
+    whole.bytes[21] = 0xFF;
+    const Parsed p = Parse(whole.Bytes());
+    EXPECT_EQ(p.result, S_OK);
+    EXPECT_EQ(p.formatAt, 20);
+}
+
 TEST(WaveParse, RefusesImagesThatAreNotWaveOrRunPastTheirEnd) {
     ImageBuilder good;
     good.Format().Chunk("data", 10);

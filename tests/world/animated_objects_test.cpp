@@ -4,7 +4,7 @@
 #include "world/animated_objects.h"
 #include "world/mesh_model.h"
 #include "world/world_models.h"
-#include "world/fake_mesh.h"
+#include "support/memory_mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -43,9 +43,10 @@ class AnimatedObjectsTest : public ::testing::Test {
             objects.UpdateAnimatedObjects();
     }
 
-    std::unique_ptr<FakeMesh> level =
-        std::make_unique<FakeMesh>(LEVEL_VERTEX_FVF, LEVEL_VERTICES, 6002);
-    std::unique_ptr<FakeMesh> hull = std::make_unique<FakeMesh>(HULL_VERTEX_FVF, HULL_VERTICES, 10);
+    std::unique_ptr<MemoryMesh> level =
+        std::make_unique<MemoryMesh>(LEVEL_VERTEX_FVF, LEVEL_VERTICES, 6002);
+    std::unique_ptr<MemoryMesh> hull =
+        std::make_unique<MemoryMesh>(HULL_VERTEX_FVF, HULL_VERTICES, 10);
     ID3DXMesh* levelMesh = nullptr;
     ID3DXMesh* hullMesh = nullptr;
     AnimatedObjects objects;
@@ -195,7 +196,7 @@ TEST_F(AnimatedObjectsTest, SwitchFrontsShowTheirStateExceptTheSmallest) {
 
 TEST_F(AnimatedObjectsTest, SmallModelsAreNotOverrun) {
     // A hull too short for the object boxes is left untouched instead of written past its end.
-    auto shortHull = std::make_unique<FakeMesh>(HULL_VERTEX_FVF, 4400, 10);
+    auto shortHull = std::make_unique<MemoryMesh>(HULL_VERTEX_FVF, 4400, 10);
     hullMesh = shortHull.get();
     Run(1);
     EXPECT_EQ(shortHull->Vertices<HullVertex>()[4399].position, Vec3(0, 0, 0));

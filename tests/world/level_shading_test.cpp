@@ -3,11 +3,12 @@
 #include "app/engine_state.h"
 #include "world/level_shading.h"
 #include "world/world_models.h"
-#include "world/fake_mesh.h"
+#include "support/memory_mesh.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -48,8 +49,8 @@ class LevelShadingTest : public ::testing::Test {
     }
     D3DCOLOR ColorOf(int vertex) { return level.Vertices<LevelVertex>()[vertex].diffuse; }
 
-    FakeMesh level{LEVEL_VERTEX_FVF, 8, 4};
-    FakeMesh marker{TEXTURED_VERTEX_FVF, 9, 3};
+    MemoryMesh level{LEVEL_VERTEX_FVF, 8, 4};
+    MemoryMesh marker{TEXTURED_VERTEX_FVF, 9, 3};
 };
 
 } // namespace
@@ -61,7 +62,7 @@ TEST_F(LevelShadingTest, TrueShadowsWhitenOnlyExactlyRepeatedTriangles) {
     SetMarker(0, Vec3(-0.0f, 0, 0), Vec3(1, 0, 0), Vec3(0, 1, 0));
     SetMarker(1, Vec3(3, 0, 0), Vec3(2, 1, 0), Vec3(2, 0, 0));
     SetMarker(2, Vec3(5, 5, 5), Vec3(6, 5, 5), Vec3(0, std::nextafter(1.0f, 2.0f), 0));
-    const std::vector<BYTE> markerBefore = marker.vertexBuffer.data;
+    const std::vector<BYTE> markerBefore = marker.vertexBuffer.bytes;
 
     PrepareLevelShading();
 
@@ -71,7 +72,7 @@ TEST_F(LevelShadingTest, TrueShadowsWhitenOnlyExactlyRepeatedTriangles) {
     EXPECT_EQ(ColorOf(2), 0xFFFFFFFFu);
     for (int v : {3, 4, 5, 6, 7})
         EXPECT_EQ(ColorOf(v), FILE_COLOR) << "vertex " << v;
-    EXPECT_EQ(marker.vertexBuffer.data, markerBefore);
+    EXPECT_EQ(marker.vertexBuffer.bytes, markerBefore);
     EXPECT_TRUE(level.Balanced());
     EXPECT_TRUE(marker.Balanced());
 }

@@ -3,7 +3,7 @@
 #include "app/engine_state.h"
 #include "world/world_models.h"
 #include "world/world_update.h"
-#include "world/fake_mesh.h"
+#include "support/memory_mesh.h"
 #include "win32/win32_platform.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ class WorldUpdateTest : public ::testing::Test {
         waterDrainActive = 0;
     }
 
-    FakeMesh water{TEXTURED_VERTEX_FVF, 50, 10};
+    MemoryMesh water{TEXTURED_VERTEX_FVF, 50, 10};
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 // The cost of the engine's ray casts: thirty rays against the built level mesh per frame,
 // with the level held in system memory as the engine loads it and its vertex buffer locked
 // for writing once a frame. A benchmark to run by hand.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // D3DXIntersect against hand-placed triangles: hits from both sides, a hit at distance 0,
 // hits on a corner, nothing behind the origin or edge-on, distances in units of the
 // direction, barycentric u and v, and vertices rewritten between casts.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // D3DXLoadMeshFromX, ID3DXMesh and ID3DXBuffer against the in-memory device: the buffers the
 // engine locks, the material records, subsets drawn by attribute, and load failures.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include "win32/win32_platform.h"
 

@@ -1,6 +1,6 @@
 // ID3DXSprite against the in-memory device: where the corners land, which states the draw
 // uses, when it blends, and that the caller's states come back.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // D3DXCreateTextureFromFileA against the in-memory device: formats kept or widened, the
 // file's mip levels copied, missing levels built by 2x2 averaging, failures named.
-#include "platform/d3dx/fake_device.h"
+#include "support/fake_device.h"
 #include "x_test_util.h"
 
 #include "win32/win32_platform.h"

@@ -60,6 +60,38 @@ TEST_F(DsoundBufferTest, CreateRefusesWhatThePlatformRefuses) {
         EXPECT_EQ(buffer, nullptr);
     }
 
+    // The extensible form of a PCM format plays like the plain one; other sub-formats, a
+    // short extension or more valid bits than the container holds are refused.
+    WAVEFORMATEXTENSIBLE extensible{};
+    extensible.Format = PcmFormat(44100, 2, 16);
+    extensible.Format.wFormatTag = WAVE_FORMAT_EXTENSIBLE;
+    extensible.Format.cbSize = WAVE_FORMAT_EXTENSIBLE_CB_SIZE;
+    extensible.wValidBitsPerSample = 16;
+    extensible.dwChannelMask = 3;
+    extensible.SubFormat = KSDATAFORMAT_SUBTYPE_PCM;
+    DSBUFFERDESC wide = desc;
+    wide.lpwfxFormat = &extensible.Format;
+    ASSERT_EQ(device->CreateSoundBuffer(&wide, &buffer, nullptr), DS_OK);
+    WAVEFORMATEX played{};
+    DWORD written = 0;
+    EXPECT_EQ(buffer->GetFormat(&played, sizeof played, &written), DS_OK);
+    EXPECT_EQ(played.nChannels, 2);
+    EXPECT_EQ(played.nSamplesPerSec, 44100u);
+    buffer->Release();
+    buffer = nullptr;
+    for (int fault = 0; fault < 3; ++fault) {
+        WAVEFORMATEXTENSIBLE badWide = extensible;
+        if (fault == 0)
+            badWide.SubFormat.Data1 = 3; // float
+        else if (fault == 1)
+            badWide.Format.cbSize = 0;
+        else
+            badWide.wValidBitsPerSample = 24;
+        wide.lpwfxFormat = &badWide.Format;
+        EXPECT_EQ(device->CreateSoundBuffer(&wide, &buffer, nullptr), DSERR_BADFORMAT) << fault;
+        EXPECT_EQ(buffer, nullptr);
+    }
+
     // A 14-byte "fmt " chunk followed by other bytes: only the first 16 bytes count.
     unsigned char shortChunk[18] = {};
     std::memcpy(shortChunk, &format, 16);

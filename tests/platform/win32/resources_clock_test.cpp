@@ -34,14 +34,28 @@ TEST(Resources, IntegerIdsMatchTheirDecimalName) {
     Win32ClearAddedResources();
 }
 
-TEST(Resources, CompiledInTableIsTerminated) {
-    int count = 0;
+// The build embeds the seven synthesised sounds and the level's window icon, nothing else; a
+// table that lost its terminator or an entry would miscount here.
+TEST(Resources, CompiledInTableHoldsTheSevenSoundsAndTheIconThenEnds) {
+    int waves = 0;
+    int icons = 0;
+    int entries = 0;
     for (const EmbeddedResource* entry = kEmbeddedResources; entry->name != nullptr; ++entry) {
-        EXPECT_NE(entry->type, nullptr);
-        EXPECT_NE(entry->data, nullptr);
-        ++count;
+        ASSERT_LT(entries, 64) << "no terminating entry";
+        ASSERT_NE(entry->type, nullptr) << entry->name;
+        EXPECT_NE(entry->data, nullptr) << entry->name;
+        EXPECT_GT(entry->size, 0u) << entry->name;
+        waves += std::strcmp(entry->type, "WAVE") == 0;
+        icons += std::strcmp(entry->type, "ICON") == 0;
+        ++entries;
     }
-    EXPECT_GE(count, 0);
+    EXPECT_EQ(waves, 7);
+    EXPECT_EQ(icons, 1);
+    EXPECT_EQ(entries, 8);
+    for (const char* name : {"DOGS", "BIRDS", "WIND", "DVERE", "KOD", "KOD2", "BTN"}) {
+        EXPECT_NE(FindResourceA(nullptr, name, "WAVE"), nullptr) << name;
+    }
+    EXPECT_NE(FindResourceA(nullptr, MAKEINTRESOURCEA(101), "ICON"), nullptr);
 }
 
 namespace {

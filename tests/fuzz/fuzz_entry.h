@@ -1,0 +1,7 @@
+// The entry point libFuzzer calls with each input; every harness defines it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
