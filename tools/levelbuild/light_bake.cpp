@@ -21,6 +21,7 @@ constexpr float SKY_REACH = 60.0f;
 constexpr float OCCLUSION_REACH = 1.2f;
 constexpr int SKY_RAYS = 40;
 constexpr float LAMP_STRENGTH = 1.2f;
+constexpr float LAMP_FIXTURE_RADIUS = 0.3f;
 constexpr float KNEE = 0.8f;
 
 // Cosine-weighted directions over the hemisphere around +z, spread on a golden-angle spiral:
@@ -89,8 +90,10 @@ Rgb DirectLight(const LightRig& rig, const RayScene& rays, Vec3 point, Vec3 norm
         if (strength * cosine < 1.0f / 512) {
             continue;
         }
-        float reach = Length(lamp.position - start);
-        if (!rays.Blocked(start, Normalize(lamp.position - start), reach - 0.03f)) {
+        // The lamp's own shade and arm sit within this distance of its glow; they would
+        // throw hard black wedges on the wall or ceiling right beside the lamp.
+        float reach = Length(lamp.position - start) - LAMP_FIXTURE_RADIUS;
+        if (reach <= 0 || !rays.Blocked(start, Normalize(lamp.position - start), reach)) {
             light = light + lamp.color * (strength * cosine);
         }
     }
