@@ -1,5 +1,6 @@
-// Demo files of any content. A demo that reads must write back as text that reads again to
-// the same demo.
+// Demo files of any content. Writing a demo that reads gives its canonical text (keys by
+// name, clicks by position, which is all the game reads of them); that text must read back
+// and write again unchanged.
 #include "fuzz_entry.h"
 #include "tools/runner/demo_file.h"
 
@@ -9,14 +10,10 @@
 
 namespace {
 
-bool SameMessages(const std::vector<DemoMessage>& a, const std::vector<DemoMessage>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].message != b[i].message || a[i].wParam != b[i].wParam ||
-            a[i].lParam != b[i].lParam)
-            return false;
-    return true;
+std::string Written(const Demo& demo) {
+    std::ostringstream out;
+    WriteDemo(out, demo);
+    return out.str();
 }
 
 } // namespace
@@ -27,19 +24,10 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     if (!ReadDemo(in, demo, error))
         return 0;
-    std::ostringstream out;
-    WriteDemo(out, demo);
-    std::istringstream back(out.str());
+    const std::string text = Written(demo);
+    std::istringstream back(text);
     Demo again;
-    if (!ReadDemo(back, again, error) || again.seed != demo.seed ||
-        again.frames.size() != demo.frames.size() || !SameMessages(again.trailing, demo.trailing))
+    if (!ReadDemo(back, again, error) || Written(again) != text)
         std::abort();
-    for (size_t i = 0; i < demo.frames.size(); ++i) {
-        const DemoFrame& a = demo.frames[i];
-        const DemoFrame& b = again.frames[i];
-        if (a.cursor.x != b.cursor.x || a.cursor.y != b.cursor.y || a.clock != b.clock ||
-            !SameMessages(a.messages, b.messages))
-            std::abort();
-    }
     return 0;
 }

@@ -39,7 +39,11 @@ constexpr MouseName MOUSE_NAMES[] = {
 };
 
 void WriteMessage(std::ostream& out, const DemoMessage& msg) {
-    if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
+    // Keys go by name, unless the code has none that reads back (a hand-written message line
+    // may carry any wParam): those stay message lines, so that what was read writes back.
+    WPARAM named = 0;
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) &&
+        KeyFromName(KeyName(msg.wParam), named) && named == msg.wParam) {
         out << (msg.message == WM_KEYDOWN ? "down " : "up ") << KeyName(msg.wParam) << '\n';
         return;
     }

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <sstream>
+#include <string>
 
 namespace {
 
@@ -68,6 +71,38 @@ TEST(DemoFile, ReadsBackWhatItWrote) {
     EXPECT_EQ(read.frames[1].clock, 17u);
     ASSERT_EQ(read.trailing.size(), 1u);
     EXPECT_EQ(read.trailing[0].wParam, VK_ESCAPE);
+}
+
+// Key codes with no name that reads back (only a hand-written message line has them) are
+// written as message lines, so that every demo that reads writes text that reads again. The
+// file is one that fuzzing found.
+TEST(DemoFile, KeysWithoutANameWriteBackAsMessageLines) {
+    std::ifstream file(std::string(OVREL_CORPUS_DIR) +
+                       "/regressions/demo_file/key-code-without-a-name.txt");
+    const std::string found((std::istreambuf_iterator<char>(file)), {});
+    ASSERT_FALSE(found.empty());
+    for (const std::string& text :
+         {found, std::string("ovrel-demo 1\nseed 1\nmessage 0x0100 2721 0\n"
+                             "message 0x0101 0 0\nframe 0 cursor 0 0 clock 0\nend\n")}) {
+        Demo demo;
+        std::string error;
+        ASSERT_TRUE(Read(text, demo, error)) << error;
+        std::ostringstream written;
+        WriteDemo(written, demo);
+        Demo again;
+        ASSERT_TRUE(Read(written.str(), again, error)) << error << "\n" << written.str();
+        std::ostringstream rewritten;
+        WriteDemo(rewritten, again);
+        EXPECT_EQ(rewritten.str(), written.str());
+    }
+    Demo demo;
+    std::string error;
+    ASSERT_TRUE(Read("ovrel-demo 1\nseed 1\nmessage 0x0100 2721 0\n"
+                     "frame 0 cursor 0 0 clock 0\nend\n",
+                     demo, error));
+    std::ostringstream written;
+    WriteDemo(written, demo);
+    EXPECT_NE(written.str().find("message 0x0100 2721 0\n"), std::string::npos) << written.str();
 }
 
 TEST(DemoFile, AcceptsCommentsBlankLinesAndAnyCaseKeyNames) {
