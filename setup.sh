@@ -5,6 +5,8 @@
 #   ./setup.sh test   installs what is missing, checks the C++ formatting, builds both builds and
 #                     runs the whole test suite
 #   ./setup.sh build  installs what is missing and builds the game and its data
+#   ./setup.sh install [PREFIX]
+#                     builds as above and installs the game into PREFIX (default ~/.local)
 #   ./setup.sh fuzz [SECONDS]
 #                     installs what is missing, builds the fuzzing harnesses and runs each for
 #                     SECONDS (default 60); fails on any crash, leak, timeout or out-of-memory
@@ -135,6 +137,15 @@ case "$command" in
         install_packages
         build default
         ;;
+    install)
+        install_packages
+        build default
+        prefix=$(realpath -m "${2:-$HOME/.local}")
+        cmake --install build/default --prefix "$prefix"
+        echo "Installed. Start the game with: $prefix/bin/ovrel"
+        echo "Your settings and statistics live in \${XDG_DATA_HOME:-~/.local/share}/ovrel."
+        echo "To uninstall: xargs -d '\\n' rm -f < build/default/install_manifest.txt"
+        ;;
     test)
         install_packages
         tools/check_format.sh
@@ -149,7 +160,7 @@ case "$command" in
         run_fuzzers "${2:-60}"
         ;;
     *)
-        echo "usage: $0 [play|build|test|fuzz [SECONDS]]" >&2
+        echo "usage: $0 [play|build|test|install [PREFIX]|fuzz [SECONDS]]" >&2
         exit 2
         ;;
 esac

@@ -1,7 +1,7 @@
 // Reading Setup.txt, the game's only configuration, into EngineState.
 #pragma once
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 
 #include <cstdio>
 #include <string>

@@ -2,7 +2,7 @@
 // for walking and run the command keys; left clicks go to the object and collectible handlers.
 #include "app/window_proc.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/interaction.h"
 #include "player/player_state.h"
 #include "world/animated_objects.h"

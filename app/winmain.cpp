@@ -1,9 +1,9 @@
 // Start-up, the frame loop with its three-way dispatch, and shutdown.
 #include "app/winmain.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/setup_file.h"
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 #include "app/window_proc.h"
 #include "player/camera_script.h"
 #include "player/movement.h"

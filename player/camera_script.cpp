@@ -6,7 +6,7 @@
 // the flights were tuned.
 #include "player/camera_script.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 // drawn additively without depth, so only the line-of-sight test hides them behind walls.
 #include "player/coronas.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
+#include "core/float_ops.h"
 #include "player/interaction.h"
 #include "world/corona_tables.h"
 #include "world/mesh_model.h"
 
-#include <bit>
 #include <cstring>
 
 float coronaIntensity[CORONA_LIGHTS] = {};
@@ -23,10 +23,6 @@ static_assert(CORONA_LIGHTS == CORONA_COUNT);
 constexpr double FADE_STEP = 0.05;
 // 1.0 would give alpha 255; the sprites were tuned at 254.
 constexpr double FULL_ALPHA = 254.0;
-
-DWORD FloatBits(float value) {
-    return std::bit_cast<DWORD>(value);
-}
 
 // Opacity allowed by distance alone: 1 up to 0.3 of the range, falling linearly to 0 at it.
 float DistanceLimit(float distance, float range) {

@@ -2,7 +2,7 @@
 // lamp is in sight and within its range.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "win32/windows.h"
 
 #include <cstdint>

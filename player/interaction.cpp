@@ -3,7 +3,7 @@
 // collectible in view is picked up. Both aim with ray casts against the visible level model.
 #include "player/interaction.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/ray_cast.h"
 #include "sound/sound.h"
 #include "sound/sound_logic.h"
@@ -155,8 +155,8 @@ int AnimatedObjects::ObjectClick(Vec3 eye, Vec3 direction) {
     ApplyLinks(isOpen, isMoving, picked);
 
     if (engine.soundsEnabled != 0) {
-        SoundPlay(SoundTable[ClickSound(picked, isOpen[picked], wasOpen)], 0);
-        LastActivatedObject = picked;
+        SoundPlay(soundTable[ClickSound(picked, isOpen[picked], wasOpen)], 0);
+        lastActivatedObject = picked;
     }
 
     for (const Flight& flight : FLIGHTS) {

@@ -3,7 +3,7 @@
 // test that the light coronas share.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "world/object_table.h"
 
 // Objects with a flight of the scripted camera, a sound of their own or a link.

@@ -4,7 +4,8 @@
 // screen rectangle, mouse inversion) and on the cursor calls of the window layer.
 #include "player/movement.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
+#include "core/float_ops.h"
 #include "player/collision.h"
 #include "win32/windows.h"
 
@@ -15,15 +16,6 @@ bool onGround = false;
 bool walkingStarted = false;
 
 namespace {
-
-// The single-precision sine and cosine the view was tuned with: the double-precision library
-// functions rounded to float.
-float SinF(float angle) {
-    return static_cast<float>(std::sin(static_cast<double>(angle)));
-}
-float CosF(float angle) {
-    return static_cast<float>(std::cos(static_cast<double>(angle)));
-}
 
 // Turns by the cursor's movement since the last frame and keeps the angles in their ranges.
 // Returns the cursor position read.

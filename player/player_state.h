@@ -1,7 +1,7 @@
 // PlayerState: the walking player's collision sphere, view and velocities.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 #include <cstdint>
 

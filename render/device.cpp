@@ -1,7 +1,8 @@
 // InitDevice and ReleaseAll: the one rendering device of the program and its fixed states.
 #include "render/device.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
+#include "core/float_ops.h"
 #include "player/player_state.h"
 #include "sound/sound.h"
 #include "world/animated_objects.h"
@@ -46,8 +47,8 @@ void SetFixedStates(IDirect3DDevice8* device) {
     // The fog parameters are set even with fog off; only the switch stays off.
     device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
     device->SetRenderState(D3DRS_FOGCOLOR, FOG_COLOR);
-    device->SetRenderState(D3DRS_FOGSTART, D3DFloatBits(FOG_START));
-    device->SetRenderState(D3DRS_FOGEND, D3DFloatBits(FOG_END));
+    device->SetRenderState(D3DRS_FOGSTART, FloatBits(FOG_START));
+    device->SetRenderState(D3DRS_FOGEND, FloatBits(FOG_END));
 
     device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
     device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
@@ -134,7 +135,7 @@ HRESULT SetUpDeviceObjects() {
 
 void ReleaseAll() {
     if (engine.soundsEnabled != 0) {
-        for (SoundObject*& sound : SoundTable) {
+        for (SoundObject*& sound : soundTable) {
             SoundDestroy(sound);
             sound = nullptr;
         }

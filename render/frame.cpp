@@ -2,7 +2,7 @@
 // states its models need.
 #include "render/frame.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/coronas.h"
 #include "player/player_state.h"
 #include "world/world_models.h"

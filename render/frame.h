@@ -1,7 +1,7 @@
 // One in-game frame: sky, level, extra models, collectibles, coronas, HUD and fade.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "win32/windows.h"
 
 // Draws and presents the frame seen from eye along the view direction.

@@ -1,7 +1,7 @@
 // RenderMenuScreen: one 512 by 512 image stretched over the back buffer.
 #include "render/menu_screen.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 
 namespace {
 

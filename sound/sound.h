@@ -7,7 +7,7 @@
 #include "dsound/dsound.h"
 #include "win32/windows.h"
 
-// Index into SoundTable.
+// Index into soundTable.
 enum SoundId : int { DOGS = 0, BIRDS = 1, WIND = 2, DVERE = 3, KOD = 4, KOD2 = 5, BTN = 6 };
 constexpr int SOUND_COUNT = 7;
 
@@ -21,15 +21,15 @@ struct SoundObject {
 };
 
 // The one sound device, or null.
-extern IDirectSound* SoundDevice;
+extern IDirectSound* soundDevice;
 // The loaded sounds by SoundId; null where sound is off or loading failed.
-extern SoundObject* SoundTable[SOUND_COUNT];
+extern SoundObject* soundTable[SOUND_COUNT];
 
 // Creates the device and the seven sounds when sound is enabled; always S_OK.
 HRESULT SoundInit(HWND window);
-// Creates SoundDevice on the default device at the normal cooperative level.
+// Creates soundDevice on the default device at the normal cooperative level.
 HRESULT SoundDeviceCreate(HWND window);
-// Releases SoundDevice, if any, and sets it to null.
+// Releases soundDevice, if any, and sets it to null.
 void SoundDeviceRelease();
 
 // Finds the embedded WAVE (or WAV) resource name and parses it like WaveParse.

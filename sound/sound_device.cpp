@@ -1,12 +1,12 @@
 // The sound device and the table of the seven sounds: created together at start-up when
 // sound is enabled. A missing device leaves the game silent but running.
-#include "app/engine_state.h"
-#include "app/startup_warnings.h"
+#include "core/engine_state.h"
+#include "core/startup_warnings.h"
 #include "sound/sound.h"
 #include "win32/win32_platform.h"
 
-IDirectSound* SoundDevice = nullptr;
-SoundObject* SoundTable[SOUND_COUNT] = {};
+IDirectSound* soundDevice = nullptr;
+SoundObject* soundTable[SOUND_COUNT] = {};
 
 namespace {
 
@@ -27,17 +27,17 @@ HRESULT SoundInit(HWND window) {
                        "); the game plays without sound");
     }
     for (int id = 0; id < SOUND_COUNT; ++id) {
-        SoundTable[id] = SoundCreate(SOUND_NAMES[id], 1);
+        soundTable[id] = SoundCreate(SOUND_NAMES[id], 1);
     }
     return S_OK;
 }
 
 HRESULT SoundDeviceCreate(HWND window) {
-    if (FAILED(DirectSoundCreate(nullptr, &SoundDevice, nullptr))) {
-        SoundDevice = nullptr;
+    if (FAILED(DirectSoundCreate(nullptr, &soundDevice, nullptr))) {
+        soundDevice = nullptr;
         return E_FAIL;
     }
-    if (FAILED(SoundDevice->SetCooperativeLevel(window, DSSCL_NORMAL))) {
+    if (FAILED(soundDevice->SetCooperativeLevel(window, DSSCL_NORMAL))) {
         SoundDeviceRelease();
         return E_FAIL;
     }
@@ -45,8 +45,8 @@ HRESULT SoundDeviceCreate(HWND window) {
 }
 
 void SoundDeviceRelease() {
-    if (SoundDevice != nullptr) {
-        SoundDevice->Release();
-        SoundDevice = nullptr;
+    if (soundDevice != nullptr) {
+        soundDevice->Release();
+        soundDevice = nullptr;
     }
 }

@@ -1,7 +1,7 @@
 // Ambience and event-sound placement, once per frame. The three loops ride slow sine cycles
 // whose pace wanders at random; shelter damps them; menus mute them.
 #include "sound/sound_logic.h"
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "sound/sound_logic_local.h"
 #include "world/animated_objects.h"
 
@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <initializer_list>
 
-int LastActivatedObject = 0;
-float AmbiencePhase = 0.0f;
-float AmbienceLevel = 0.0f;
-bool AmbienceStarted = false;
-bool Sheltered = false;
+int lastActivatedObject = 0;
+float ambiencePhase = 0.0f;
+float ambienceLevel = 0.0f;
+bool ambienceStarted = false;
+bool sheltered = false;
 
 namespace {
 
@@ -36,29 +36,29 @@ float Clamp01(float value) {
 }
 
 void StartAmbience() {
-    SoundPlay(SoundTable[WIND], DSBPLAY_LOOPING);
-    SoundPlay(SoundTable[DOGS], DSBPLAY_LOOPING);
-    SoundPlay(SoundTable[BIRDS], DSBPLAY_LOOPING);
-    AmbienceStarted = true;
+    SoundPlay(soundTable[WIND], DSBPLAY_LOOPING);
+    SoundPlay(soundTable[DOGS], DSBPLAY_LOOPING);
+    SoundPlay(soundTable[BIRDS], DSBPLAY_LOOPING);
+    ambienceStarted = true;
 }
 
 void PlaceAmbience(const Vec3& position, const Vec3& direction) {
-    const float dogs = Clamp01(std::sin(2.0f * AmbiencePhase) * AmbienceLevel);
-    const float birds = Clamp01(std::sin(3.0f * AmbiencePhase) * AmbienceLevel);
-    const float wind = Clamp01(std::sin(AmbiencePhase) / 2.0f * AmbienceLevel);
-    SoundPlace(SoundTable[DOGS], position, direction, DOGS_SOURCE, dogs);
-    SoundPlace(SoundTable[BIRDS], position, direction, BIRDS_SOURCE, birds);
-    SoundPlace(SoundTable[WIND], position, direction, WIND_SOURCE, wind);
+    const float dogs = Clamp01(std::sin(2.0f * ambiencePhase) * ambienceLevel);
+    const float birds = Clamp01(std::sin(3.0f * ambiencePhase) * ambienceLevel);
+    const float wind = Clamp01(std::sin(ambiencePhase) / 2.0f * ambienceLevel);
+    SoundPlace(soundTable[DOGS], position, direction, DOGS_SOURCE, dogs);
+    SoundPlace(soundTable[BIRDS], position, direction, BIRDS_SOURCE, birds);
+    SoundPlace(soundTable[WIND], position, direction, WIND_SOURCE, wind);
 }
 
 void PlaceEventSounds(const Vec3& position, const Vec3& direction) {
     // Only indexes the object table can hold; a stray index leaves the sounds where they are.
-    if (LastActivatedObject < 0 || LastActivatedObject >= OBJECT_CAPACITY) {
+    if (lastActivatedObject < 0 || lastActivatedObject >= OBJECT_CAPACITY) {
         return;
     }
-    const Vec3& source = animatedObjects.objectPosition[LastActivatedObject];
+    const Vec3& source = animatedObjects.objectPosition[lastActivatedObject];
     for (SoundId id : {DVERE, KOD, KOD2, BTN}) {
-        SoundPlace(SoundTable[id], position, direction, source, 1.0f);
+        SoundPlace(soundTable[id], position, direction, source, 1.0f);
     }
 }
 
@@ -83,25 +83,25 @@ HRESULT SoundUpdate(float speed, const Vec3& position, const Vec3& direction) {
         return S_OK;
     }
     const int r = std::rand() % 1000;
-    AmbiencePhase += speed * (0.001f + 0.002f * static_cast<float>(r) / 1000.0f);
+    ambiencePhase += speed * (0.001f + 0.002f * static_cast<float>(r) / 1000.0f);
     // The level steps before it is tested against its bound, so it may overshoot by one step.
-    if (Sheltered && AmbienceLevel > SHELTERED_LEVEL) {
-        AmbienceLevel -= 0.01f * speed;
-    } else if (!Sheltered && AmbienceLevel < OPEN_LEVEL) {
-        AmbienceLevel += 0.01f * speed;
+    if (sheltered && ambienceLevel > SHELTERED_LEVEL) {
+        ambienceLevel -= 0.01f * speed;
+    } else if (!sheltered && ambienceLevel < OPEN_LEVEL) {
+        ambienceLevel += 0.01f * speed;
     }
-    if (AmbiencePhase > PI_F) {
-        AmbiencePhase -= PI_F;
+    if (ambiencePhase > PI_F) {
+        ambiencePhase -= PI_F;
     }
-    if (!AmbienceStarted) {
+    if (!ambienceStarted) {
         StartAmbience();
     }
-    Sheltered = ListenerSheltered(position);
+    sheltered = ListenerSheltered(position);
 
-    if (engine.screenMode != 0) {
-        SoundSetVolume(SoundTable[DOGS], 0.0f);
-        SoundSetVolume(SoundTable[BIRDS], 0.0f);
-        SoundSetVolume(SoundTable[WIND], 0.0f);
+    if (engine.screenMode != SCREEN_MODE_GAME) {
+        SoundSetVolume(soundTable[DOGS], 0.0f);
+        SoundSetVolume(soundTable[BIRDS], 0.0f);
+        SoundSetVolume(soundTable[WIND], 0.0f);
         return S_OK;
     }
     PlaceAmbience(position, direction);

@@ -3,11 +3,11 @@
 // sounds at the object the player operated last.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "sound/sound.h"
 
 // Index of the object the player operated last; event sounds sit at its position. Starts 0.
-extern int LastActivatedObject;
+extern int lastActivatedObject;
 
 // Advances the ambience and places every sound for a listener at position looking along
 // direction (any length). Called once per frame with gameSpeed; always S_OK.

@@ -56,7 +56,7 @@ HRESULT SoundBufferFill(IDirectSoundBuffer* buffer, const BYTE* samples, DWORD l
 }
 
 SoundObject* SoundCreate(LPCSTR name, DWORD count) {
-    if (SoundDevice == nullptr) {
+    if (soundDevice == nullptr) {
         return nullptr;
     }
     if (count < 1) {
@@ -76,10 +76,10 @@ SoundObject* SoundCreate(LPCSTR name, DWORD count) {
         delete sound;
         return nullptr;
     }
-    sound->buffers[0] = SoundBufferCreate(SoundDevice, name);
+    sound->buffers[0] = SoundBufferCreate(soundDevice, name);
     for (DWORD i = 1; i < count && sound->buffers[0] != nullptr; ++i) {
-        if (FAILED(SoundDevice->DuplicateSoundBuffer(sound->buffers[0], &sound->buffers[i]))) {
-            sound->buffers[i] = SoundBufferCreate(SoundDevice, name);
+        if (FAILED(soundDevice->DuplicateSoundBuffer(sound->buffers[0], &sound->buffers[i]))) {
+            sound->buffers[i] = SoundBufferCreate(soundDevice, name);
         }
     }
     for (DWORD i = 0; i < count; ++i) {

@@ -2,7 +2,7 @@
 // boxes straight into the level and collision-hull vertex buffers.
 #include "world/animated_objects.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/mesh_model.h"
 #include "world/object_box.h"
 #include "world/object_table.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "d3dx/d3dx8.h"
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "world/object_table.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // here; the level builder hangs a lamp at each place and lights the level with its tint.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 constexpr int CORONA_COUNT = 29;
 

@@ -3,7 +3,7 @@
 // they are zeroed storage.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "world/corona_places.h"
 
 constexpr int CORONA_CAPACITY = 35;

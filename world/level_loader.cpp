@@ -1,8 +1,8 @@
 // LoadLevel: everything the level needs, read once at start-up from the data folder.
 #include "world/level_loader.h"
 
-#include "app/engine_state.h"
-#include "app/startup_warnings.h"
+#include "core/engine_state.h"
+#include "core/startup_warnings.h"
 #include "world/animated_objects.h"
 #include "world/collectible_candidates.h"
 #include "world/corona_tables.h"

@@ -5,7 +5,7 @@
 // comparing every pair of triangles, in time linear in the two face counts.
 #include "world/level_shading.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/mesh_model.h"
 #include "world/world_models.h"
 

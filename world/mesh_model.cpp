@@ -1,7 +1,7 @@
 // MeshModel: loading one X-file model with its materials and textures, and releasing it.
 #include "world/mesh_model.h"
 
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 #include "win32/win32_platform.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "d3d8/d3d8.h"
 #include "d3dx/d3dx8.h"
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 // engine puts it.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 // Unit-cube corner selectors along width, height and thickness, four per box face, in the
 // vertex order the level file stores each object box.

@@ -3,7 +3,7 @@
 // bot all read the level's objects from here.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 #include <cstdint>
 

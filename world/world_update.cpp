@@ -2,7 +2,7 @@
 // first 42 vertices are moved by two interfering circular waves and whose texture swims.
 #include "world/world_update.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/animated_objects.h"
 #include "world/world_models.h"
 

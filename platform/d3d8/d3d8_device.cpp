@@ -374,6 +374,9 @@ HRESULT D3D8Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* p
     // One stream: the fixed-function formats the engine draws all come from stream 0.
     if (StreamNumber != 0 || (pStreamData != nullptr && buffer == nullptr))
         return D3DERR_INVALIDCALL;
+    // Meshes set their buffers again for every subset.
+    if (buffer == streamSource && Stride == streamStride)
+        return D3D_OK;
     if (buffer != nullptr)
         buffer->Bind();
     if (streamSource != nullptr)
@@ -388,6 +391,8 @@ HRESULT D3D8Device::SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVerte
     recorder.Add("SetIndices", {buffer != nullptr ? buffer->resourceId : 0u, BaseVertexIndex});
     if (pIndexData != nullptr && buffer == nullptr)
         return D3DERR_INVALIDCALL;
+    if (buffer == indexSource && BaseVertexIndex == baseVertexIndex)
+        return D3D_OK;
     if (buffer != nullptr)
         buffer->Bind();
     if (indexSource != nullptr)

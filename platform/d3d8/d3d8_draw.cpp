@@ -378,12 +378,8 @@ void D3D8Device::ApplyConstants(const D3D8ProgramKey& key) {
     ColourToFloats(rs[D3DRS_TEXTUREFACTOR], c.textureFactor);
     c.alphaRef[0] = static_cast<int32_t>(rs[D3DRS_ALPHAREF] & 0xFF);
 
-    if (cache.constantsValid && stateFiltering && std::memcmp(&cache.constants, &c, sizeof c) == 0)
-        return;
-    cache.constants = c;
-    cache.constantsValid = true;
-    ++glStateCalls;
-    glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof c, &c);
+    if (programs.SetConstants(c, stateFiltering))
+        ++glStateCalls;
 }
 
 HRESULT D3D8Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,

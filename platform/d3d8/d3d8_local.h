@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -263,8 +264,8 @@ GLint D3D8GlAddressMode(DWORD address);
 GLint D3D8GlMinFilter(DWORD minFilter, DWORD mipFilter);
 GLint D3D8GlMagFilter(DWORD magFilter);
 
-// The values the fixed-function programs read (std140: every member 16-byte aligned). What
-// the pipeline does with them is compiled into the program chosen by D3D8ProgramKey.
+// The values the fixed-function programs read, one uniform each. What the pipeline does
+// with them is compiled into the program chosen by D3D8ProgramKey.
 struct D3D8ShaderConstants {
     float worldView[16];
     float projection[16];
@@ -321,32 +322,38 @@ class D3D8ProgramCache {
     // Makes the program for key current; true when that took an OpenGL call. A program that
     // cannot be built is reported once and replaced by the general one.
     bool Use(const D3D8ProgramKey& key, bool filtering);
+    // Gives the current program these values; true when any uniform had to be set.
+    bool SetConstants(const D3D8ShaderConstants& values, bool filtering);
     size_t SpecialisedCount() const { return programs.size(); }
 
     bool specialised = true;
 
+    struct Program {
+        uint64_t key = 0;
+        GLuint name = 0;
+        std::array<GLint, 10> locations{}; // in D3D8ShaderConstants order
+        D3D8ShaderConstants values{};      // what the program's uniforms hold
+        bool valuesSet = false;
+    };
+
   private:
-    GLuint Find(const D3D8ProgramKey& key);
-    GLuint Build(const D3D8ProgramKey& key);
+    Program* Find(const D3D8ProgramKey& key);
+    Program* Build(const D3D8ProgramKey& key);
+    Program* General();
     void SetSelection(const D3D8ProgramKey& key);
 
-    struct Entry {
-        uint64_t key;
-        GLuint program;
-    };
-    std::vector<Entry> programs; // few: searched from the most recent
-    GLuint general = 0;
-    GLuint constantsBuffer = 0;
-    GLuint selectionBuffer = 0;
+    std::vector<std::unique_ptr<Program>> programs; // few: searched from the most recent
+    std::unique_ptr<Program> general;
+    Program* current = nullptr;
     uint64_t selection = ~uint64_t{0};
-    GLuint current = 0;
     bool failed = false;
+    bool generalFailed = false;
 };
 
 // The general program's source: branches on a uniform copy of the key (d3d8_reference_program.cpp).
 const char* D3D8GeneralVertexSource();
 const char* D3D8GeneralFragmentSource();
-// The uniform block of D3D8ShaderConstants, shared by every program.
+// The uniforms of D3D8ShaderConstants, shared by every program.
 extern const char* const D3D8_CONSTANTS_BLOCK;
 // Compiles and links a program from two bodies; 0 with error set on failure.
 GLuint D3D8LinkProgram(const char* vertex, const char* fragment, std::string& error);
@@ -373,8 +380,6 @@ struct D3D8GlCache {
     GLuint arrayBuffer = 0;
     GLuint elementBuffer = 0;
     std::array<int64_t, 4> layoutKey{-1, -1, -1, -1};
-    D3D8ShaderConstants constants{};
-    bool constantsValid = false;
 };
 
 class D3D8Device final : public RefCounted<IDirect3DDevice8> {

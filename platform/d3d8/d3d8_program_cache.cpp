@@ -1,148 +1,194 @@
 // The device's fixed-function programs: one specialised program per program key, compiled
 // the first time a draw needs it and kept for the device's life, and the general program
-// that the specialised ones are checked against.
+// that the specialised ones are checked against, compiled only when needed. Each program
+// keeps the uniform values it was last given, so a draw sets only those that differ.
 #include "d3d8/d3d8_local.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-constexpr GLuint CONSTANTS_BINDING = 0;
-constexpr GLuint SELECTION_BINDING = 1;
+// Uniform names in D3D8ShaderConstants order.
+const char* const CONSTANT_NAMES[10] = {"worldView",     "projection", "viewport", "depthRange",
+                                        "pointSize",     "pointScale", "fog",      "fogColor",
+                                        "textureFactor", "alphaRef"};
 
-// The general program's copy of the key (std140, four ivec4).
-struct Selection {
-    int32_t colorStage[4];
-    int32_t alphaStage[4];
-    int32_t vertexFlags[4];
-    int32_t pixelFlags[4];
+// Where each member lies and how big it is, in the same order.
+struct Member {
+    size_t offset;
+    size_t size;
+};
+const Member MEMBERS[10] = {
+    {offsetof(D3D8ShaderConstants, worldView), sizeof(float) * 16},
+    {offsetof(D3D8ShaderConstants, projection), sizeof(float) * 16},
+    {offsetof(D3D8ShaderConstants, viewport), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, depthRange), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, pointSize), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, pointScale), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, fog), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, fogColor), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, textureFactor), sizeof(float) * 4},
+    {offsetof(D3D8ShaderConstants, alphaRef), sizeof(int32_t) * 4},
 };
 
-void Fill(int32_t* out, const D3D8StageSetup& stage) {
+void Fill(GLint* out, const D3D8StageSetup& stage) {
     out[0] = stage.op;
     out[1] = stage.arg1;
     out[2] = stage.arg2;
     out[3] = stage.arg0;
 }
 
-// Binds the program's blocks and sampler; false when its constants block is not the size the
-// device fills.
-bool Prepare(GLuint program, bool general, std::string& error) {
-    glUseProgram(program);
-    glUniform1i(glGetUniformLocation(program, "stage0"), 0);
-    const GLuint block = glGetUniformBlockIndex(program, "Constants");
-    if (block == GL_INVALID_INDEX)
-        return true; // a program that reads no value at all
-    glUniformBlockBinding(program, block, CONSTANTS_BINDING);
-    GLint blockSize = 0;
-    glGetActiveUniformBlockiv(program, block, GL_UNIFORM_BLOCK_DATA_SIZE, &blockSize);
-    if (blockSize != static_cast<GLint>(sizeof(D3D8ShaderConstants))) {
-        error = "uniform block layout mismatch";
-        return false;
-    }
-    if (general) {
-        const GLuint selection = glGetUniformBlockIndex(program, "Selection");
-        if (selection != GL_INVALID_INDEX)
-            glUniformBlockBinding(program, selection, SELECTION_BINDING);
-    }
-    return true;
-}
-
 } // namespace
 
-bool D3D8ProgramCache::Create(std::string& error) {
-    general = D3D8LinkProgram(D3D8GeneralVertexSource(), D3D8GeneralFragmentSource(), error);
-    if (general == 0)
-        return false;
-    current = general;
-    if (!Prepare(general, true, error)) {
-        Destroy();
-        return false;
-    }
-    glGenBuffers(1, &constantsBuffer);
-    glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer);
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(D3D8ShaderConstants), nullptr, GL_DYNAMIC_DRAW);
-    glBindBufferBase(GL_UNIFORM_BUFFER, CONSTANTS_BINDING, constantsBuffer);
-    glGenBuffers(1, &selectionBuffer);
-    glBindBufferBase(GL_UNIFORM_BUFFER, SELECTION_BINDING, selectionBuffer);
-    glBufferData(GL_UNIFORM_BUFFER, sizeof(Selection), nullptr, GL_DYNAMIC_DRAW);
-    // The constants buffer stays bound to the target: draws update it in place.
-    glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer);
+bool D3D8ProgramCache::Create(std::string&) {
     return true;
 }
 
 void D3D8ProgramCache::Destroy() {
-    for (const Entry& entry : programs)
-        glDeleteProgram(entry.program);
+    for (const auto& program : programs)
+        glDeleteProgram(program->name);
     programs.clear();
-    if (general != 0)
-        glDeleteProgram(general);
-    if (constantsBuffer != 0)
-        glDeleteBuffers(1, &constantsBuffer);
-    if (selectionBuffer != 0)
-        glDeleteBuffers(1, &selectionBuffer);
-    general = constantsBuffer = selectionBuffer = current = 0;
+    if (general != nullptr)
+        glDeleteProgram(general->name);
+    general.reset();
+    current = nullptr;
     selection = ~uint64_t{0};
 }
 
 bool D3D8ProgramCache::Use(const D3D8ProgramKey& key, bool filtering) {
-    const GLuint program = Find(key);
-    if (filtering && program == current)
-        return false;
-    glUseProgram(program);
-    current = program;
-    return true;
-}
-
-GLuint D3D8ProgramCache::Find(const D3D8ProgramKey& key) {
-    const uint64_t packed = key.Packed();
-    if (!specialised) {
-        if (packed != selection)
+    Program* program = Find(key);
+    bool called = false;
+    if (!filtering || program != current) {
+        glUseProgram(program != nullptr ? program->name : 0);
+        current = program;
+        called = true;
+    }
+    if (program != nullptr && program == general.get()) {
+        const uint64_t packed = key.Packed();
+        if (packed != selection || !filtering)
             SetSelection(key);
         selection = packed;
-        return general;
     }
-    // Searched from the back: the last program built is the likeliest, and there are few.
-    for (size_t i = programs.size(); i-- > 0;) {
-        if (programs[i].key == packed)
-            return programs[i].program;
-    }
-    const GLuint program = Build(key);
-    if (program != 0)
-        programs.push_back({packed, program});
-    return program != 0 ? program : general;
+    return called;
 }
 
-GLuint D3D8ProgramCache::Build(const D3D8ProgramKey& key) {
+bool D3D8ProgramCache::SetConstants(const D3D8ShaderConstants& values, bool filtering) {
+    if (current == nullptr)
+        return false;
+    Program& p = *current;
+    const bool all = !p.valuesSet || !filtering;
+    const auto* fresh = reinterpret_cast<const unsigned char*>(&values);
+    auto* held = reinterpret_cast<unsigned char*>(&p.values);
+    bool called = false;
+    for (int i = 0; i < 10; ++i) {
+        const Member& m = MEMBERS[i];
+        if (!all && std::memcmp(fresh + m.offset, held + m.offset, m.size) == 0)
+            continue;
+        std::memcpy(held + m.offset, fresh + m.offset, m.size);
+        const GLint location = p.locations[i];
+        if (location < 0)
+            continue; // a value this program does not read
+        called = true;
+        const void* data = fresh + m.offset;
+        if (i < 2)
+            glUniformMatrix4fv(location, 1, GL_FALSE, static_cast<const GLfloat*>(data));
+        else if (i < 9)
+            glUniform4fv(location, 1, static_cast<const GLfloat*>(data));
+        else
+            glUniform4iv(location, 1, static_cast<const GLint*>(data));
+    }
+    p.valuesSet = true;
+    return called;
+}
+
+D3D8ProgramCache::Program* D3D8ProgramCache::Find(const D3D8ProgramKey& key) {
+    if (!specialised)
+        return General();
+    const uint64_t packed = key.Packed();
+    // Searched from the back: the last program built is the likeliest, and there are few.
+    for (size_t i = programs.size(); i-- > 0;) {
+        if (programs[i]->key == packed)
+            return programs[i].get();
+    }
+    Program* program = Build(key);
+    return program != nullptr ? program : General();
+}
+
+namespace {
+
+// Links a program and looks up its uniforms; null with error set on failure.
+std::unique_ptr<D3D8ProgramCache::Program> Link(const char* vertex, const char* fragment,
+                                                std::string& error);
+
+} // namespace
+
+D3D8ProgramCache::Program* D3D8ProgramCache::Build(const D3D8ProgramKey& key) {
     std::string vertex;
     std::string fragment;
     D3D8ProgramSource(key, vertex, fragment);
     std::string error;
-    GLuint program = D3D8LinkProgram(vertex.c_str(), fragment.c_str(), error);
-    // Preparing makes the program current.
-    current = program;
-    if (program != 0 && !Prepare(program, false, error)) {
-        glDeleteProgram(program);
-        program = 0;
+    std::unique_ptr<Program> program = Link(vertex.c_str(), fragment.c_str(), error);
+    // Linking leaves the program current.
+    current = nullptr;
+    if (program == nullptr) {
+        if (!failed) {
+            // Drawing goes on with the general program, which gives the same pixels.
+            std::fprintf(stderr, "d3d8: a specialised program failed to build: %s\n",
+                         error.c_str());
+            failed = true;
+        }
+        return nullptr;
     }
-    if (program == 0 && !failed) {
-        // Drawing goes on with the general program, which gives the same pixels.
-        std::fprintf(stderr, "d3d8: a specialised program failed to build: %s\n", error.c_str());
-        failed = true;
+    program->key = key.Packed();
+    programs.push_back(std::move(program));
+    return programs.back().get();
+}
+
+D3D8ProgramCache::Program* D3D8ProgramCache::General() {
+    // Compiled only when asked for: a device that draws with specialised programs never needs
+    // it, and compiling it would lengthen start-up.
+    if (general == nullptr && !generalFailed) {
+        std::string error;
+        general = Link(D3D8GeneralVertexSource(), D3D8GeneralFragmentSource(), error);
+        current = nullptr;
+        if (general == nullptr) {
+            std::fprintf(stderr, "d3d8: the general program failed to build: %s\n", error.c_str());
+            generalFailed = true;
+        }
+        selection = ~uint64_t{0};
     }
-    return program;
+    return general.get();
 }
 
 void D3D8ProgramCache::SetSelection(const D3D8ProgramKey& key) {
-    Selection s{};
-    Fill(s.colorStage, key.color);
-    Fill(s.alphaStage, key.alpha);
-    s.vertexFlags[0] = key.pretransformed ? 1 : 0;
-    s.vertexFlags[1] = key.fogSource;
-    s.vertexFlags[2] = key.pointSize == 2 ? 1 : 0;
-    s.pixelFlags[0] = key.alphaFunc;
-    s.pixelFlags[2] = key.textureBound ? 1 : 0;
-    glBindBuffer(GL_UNIFORM_BUFFER, selectionBuffer);
-    glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof s, &s);
-    glBindBuffer(GL_UNIFORM_BUFFER, constantsBuffer);
+    GLint colorStage[4], alphaStage[4];
+    Fill(colorStage, key.color);
+    Fill(alphaStage, key.alpha);
+    const GLint vertexFlags[4] = {key.pretransformed ? 1 : 0, key.fogSource,
+                                  key.pointSize == 2 ? 1 : 0, 0};
+    const GLint pixelFlags[4] = {key.alphaFunc, 0, key.textureBound ? 1 : 0, 0};
+    const GLuint program = general->name;
+    glUniform4iv(glGetUniformLocation(program, "colorStage"), 1, colorStage);
+    glUniform4iv(glGetUniformLocation(program, "alphaStage"), 1, alphaStage);
+    glUniform4iv(glGetUniformLocation(program, "vertexFlags"), 1, vertexFlags);
+    glUniform4iv(glGetUniformLocation(program, "pixelFlags"), 1, pixelFlags);
 }
+
+namespace {
+
+std::unique_ptr<D3D8ProgramCache::Program> Link(const char* vertex, const char* fragment,
+                                                std::string& error) {
+    const GLuint name = D3D8LinkProgram(vertex, fragment, error);
+    if (name == 0)
+        return nullptr;
+    auto program = std::make_unique<D3D8ProgramCache::Program>();
+    program->name = name;
+    glUseProgram(name);
+    glUniform1i(glGetUniformLocation(name, "stage0"), 0);
+    for (int i = 0; i < 10; ++i)
+        program->locations[i] = glGetUniformLocation(name, CONSTANT_NAMES[i]);
+    return program;
+}
+
+} // namespace

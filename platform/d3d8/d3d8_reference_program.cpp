@@ -4,32 +4,30 @@
 // specialisation switched off. Also the compile and link step every program goes through.
 #include "d3d8/d3d8_local.h"
 
-// Member order and types match D3D8ShaderConstants.
+// Default-block uniforms rather than a uniform buffer: a software rasteriser copies them
+// with each draw, whereas rewriting a buffer that queued draws still read would make it
+// finish those draws first.
 const char* const D3D8_CONSTANTS_BLOCK = R"(
-layout(std140) uniform Constants {
-    mat4 worldView;
-    mat4 projection;
-    vec4 viewport;
-    vec4 depthRange;
-    vec4 pointSize;
-    vec4 pointScale;
-    vec4 fog;
-    vec4 fogColor;
-    vec4 textureFactor;
-    ivec4 alphaRef;
-};
+uniform mat4 worldView;
+uniform mat4 projection;
+uniform vec4 viewport;
+uniform vec4 depthRange;
+uniform vec4 pointSize;
+uniform vec4 pointScale;
+uniform vec4 fog;
+uniform vec4 fogColor;
+uniform vec4 textureFactor;
+uniform ivec4 alphaRef;
 )";
 
 namespace {
 
 // The key as the general program reads it.
 const char* const SELECTION_BLOCK = R"(
-layout(std140) uniform Selection {
-    ivec4 colorStage;  // op, arg1, arg2, arg0
-    ivec4 alphaStage;  // op, arg1, arg2, arg0
-    ivec4 vertexFlags; // pretransformed, fog depth source, per-vertex point size
-    ivec4 pixelFlags;  // alpha func (0 off), unused, texture bound
-};
+uniform ivec4 colorStage;  // op, arg1, arg2, arg0
+uniform ivec4 alphaStage;  // op, arg1, arg2, arg0
+uniform ivec4 vertexFlags; // pretransformed, fog depth source, per-vertex point size
+uniform ivec4 pixelFlags;  // alpha func (0 off), unused, texture bound
 )";
 
 const char* const VERTEX_SHADER = R"(

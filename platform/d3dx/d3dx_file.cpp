@@ -8,11 +8,16 @@
 #include <cstring>
 #include <new>
 
+// A run of separators reads as one, as the platform's file functions take it; model files
+// often double them.
 std::string D3DXNativePath(const char* path) {
-    std::string native = path != nullptr ? path : "";
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
+    std::string native;
+    for (const char* c = path != nullptr ? path : ""; *c != '\0'; ++c) {
+        if (*c != '\\' && *c != '/')
+            native += *c;
+        else if (native.empty() || native.back() != '/')
+            native += '/';
+    }
     return native;
 }
 

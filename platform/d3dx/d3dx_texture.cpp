@@ -96,9 +96,13 @@ HRESULT D3DXCreateTextureFromImage(LPDIRECT3DDEVICE8 pDevice, DecodedImage& imag
     for (UINT i = 0; i < image.levels.size() && i < levelCount && ok; ++i)
         ok = CopyLevel(texture, i, image.format, image.levels[i]);
     if (ok && image.levels.size() < levelCount) {
-        ImageLevel argb = ConvertToArgb(image.format, image.levels.back());
+        // A8R8G8B8 is already the form the halving reads; other formats are widened once.
+        const bool wideAlready = image.format == D3DFMT_A8R8G8B8;
+        ImageLevel argb;
+        if (!wideAlready)
+            argb = ConvertToArgb(image.format, image.levels.back());
         for (UINT i = static_cast<UINT>(image.levels.size()); i < levelCount && ok; ++i) {
-            argb = HalveArgb(argb);
+            argb = HalveArgb(wideAlready && i == image.levels.size() ? image.levels.back() : argb);
             ImageLevel packed;
             if (image.format == D3DFMT_A8R8G8B8 || image.format == D3DFMT_X8R8G8B8)
                 ok = CopyLevel(texture, i, image.format, argb);

@@ -8,6 +8,7 @@
 // format, so they never split a vertex.
 #include "d3dx/x_mesh_builder.h"
 
+#include "d3dx/x_mesh_part.h"
 #include "d3dx/x_number_reader.h"
 #include "d3dx/x_vertex_data.h"
 
@@ -19,25 +20,6 @@
 #include <unordered_map>
 
 namespace {
-
-struct Float3 {
-    float x, y, z;
-    bool operator==(const Float3& o) const { return x == o.x && y == o.y && z == o.z; }
-};
-
-// One Mesh object after splitting and triangulation, in its frame's space.
-struct PartMesh {
-    bool hasNormals = false, hasColors = false, hasUV = false;
-    std::vector<Float3> positions;
-    std::vector<Float3> normals;
-    std::vector<DWORD> colors;
-    std::vector<float> uvs; // two per vertex
-    // What FVFData and DeclData add beyond the elements above, one entry per element.
-    std::vector<XVertexElement> extras;
-    std::vector<uint32_t> indices;
-    std::vector<uint32_t> attributes;
-    std::vector<XMaterialData> materials;
-};
 
 using Matrix = std::array<float, 16>;
 
@@ -59,7 +41,7 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
     return r;
 }
 
-Float3 Normalized(Float3 v) {
+XFloat3 Normalized(XFloat3 v) {
     const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     if (length > 0.0f && length != 1.0f)
         return {v.x / length, v.y / length, v.z / length};
@@ -112,7 +94,7 @@ class MeshBuilder {
     }
 
     bool Walk(const XNode& node, const Matrix& parent, bool isTop);
-    std::vector<PartMesh> parts;
+    std::vector<XMeshPart> parts;
 
   private:
     void IndexNames(const XNode& node) {
@@ -132,7 +114,7 @@ class MeshBuilder {
     }
     bool ReadMesh(const XNode& node, const Matrix& transform);
     bool ReadMaterial(const XNode& node, XMaterialData& material);
-    bool ReadMaterialList(const XNode& node, PartMesh& part, size_t polygonCount,
+    bool ReadMaterialList(const XNode& node, XMeshPart& part, size_t polygonCount,
                           std::vector<uint32_t>& polygonAttributes);
 
     const XDocument& document;
@@ -192,7 +174,7 @@ bool MeshBuilder::ReadMaterial(const XNode& node, XMaterialData& material) {
     return true;
 }
 
-bool MeshBuilder::ReadMaterialList(const XNode& node, PartMesh& part, size_t polygonCount,
+bool MeshBuilder::ReadMaterialList(const XNode& node, XMeshPart& part, size_t polygonCount,
                                    std::vector<uint32_t>& polygonAttributes) {
     XNumberReader reader(node, error);
     uint32_t materialCount = 0, indexCount = 0;
@@ -268,19 +250,19 @@ MeshChildren FindMeshChildren(const XNode& node) {
 
 // Normal values and the faces that index them, corner for corner with the mesh's faces.
 struct CornerNormals {
-    std::vector<Float3> values;
+    std::vector<XFloat3> values;
     Polygons polygons;
 };
 
-bool ReadPositionsAndFaces(const XNode& node, PartMesh& part, Polygons& polygons,
+bool ReadPositionsAndFaces(const XNode& node, XMeshPart& part, Polygons& polygons,
                            std::string& error) {
     XNumberReader reader(node, error);
     uint32_t vertexCount = 0;
     if (!reader.Count(vertexCount, 3, "vertex count"))
         return false;
     part.positions.resize(vertexCount);
-    part.normals.assign(vertexCount, Float3{0, 0, 0});
-    for (Float3& p : part.positions)
+    part.normals.assign(vertexCount, XFloat3{0, 0, 0});
+    for (XFloat3& p : part.positions)
         if (!reader.Vector(p, "vertex"))
             return false;
     return ReadPolygons(reader, vertexCount, polygons, error, "Mesh");
@@ -293,7 +275,7 @@ bool ReadNormals(const XNode& node, const Polygons& polygons, CornerNormals& nor
     if (!reader.Count(normalCount, 3, "normal count"))
         return false;
     normals.values.resize(normalCount);
-    for (Float3& n : normals.values) {
+    for (XFloat3& n : normals.values) {
         if (!reader.Vector(n, "normal"))
             return false;
         n = Normalized(n);
@@ -316,7 +298,7 @@ bool ReadNormals(const XNode& node, const Polygons& polygons, CornerNormals& nor
 }
 
 // Coordinates past the mesh's vertices are read and dropped; missing ones stay (0, 0).
-bool ReadTextureCoords(const XNode* node, PartMesh& part, std::string& error) {
+bool ReadTextureCoords(const XNode* node, XMeshPart& part, std::string& error) {
     const size_t vertexCount = part.positions.size();
     part.hasUV = node != nullptr;
     part.uvs.assign(2 * vertexCount, 0.0f);
@@ -339,7 +321,7 @@ bool ReadTextureCoords(const XNode* node, PartMesh& part, std::string& error) {
 }
 
 // Vertices the list does not name are white with zero alpha.
-bool ReadVertexColors(const XNode* node, PartMesh& part, std::string& error) {
+bool ReadVertexColors(const XNode* node, XMeshPart& part, std::string& error) {
     const size_t vertexCount = part.positions.size();
     part.hasColors = node != nullptr;
     part.colors.assign(vertexCount, 0x00FFFFFFu);
@@ -370,9 +352,9 @@ bool ReadVertexColors(const XNode* node, PartMesh& part, std::string& error) {
 // normal is unset or the same, otherwise a copy appended once per further distinct normal.
 class NormalSplitter {
   public:
-    explicit NormalSplitter(PartMesh& mesh) : part(mesh), normalSet(mesh.positions.size(), 0) {}
+    explicit NormalSplitter(XMeshPart& mesh) : part(mesh), normalSet(mesh.positions.size(), 0) {}
 
-    uint32_t VertexFor(uint32_t vertex, const Float3& n) {
+    uint32_t VertexFor(uint32_t vertex, const XFloat3& n) {
         if (!normalSet[vertex]) {
             normalSet[vertex] = 1;
             part.normals[vertex] = n;
@@ -402,14 +384,14 @@ class NormalSplitter {
     }
 
   private:
-    PartMesh& part;
+    XMeshPart& part;
     std::vector<uint8_t> normalSet;
     std::unordered_map<uint32_t, std::vector<uint32_t>> copies;
 };
 
 // Splits vertices whose corners disagree on the normal (normals from MeshNormals, null
 // without), then triangulates as fans.
-void SplitAndTriangulate(PartMesh& part, const Polygons& polygons, const CornerNormals* normals,
+void SplitAndTriangulate(XMeshPart& part, const Polygons& polygons, const CornerNormals* normals,
                          const std::vector<uint32_t>& polygonAttributes) {
     NormalSplitter splitter(part);
     std::vector<uint32_t> corner;
@@ -440,14 +422,14 @@ float FloatFromBits(uint32_t bits) {
     return value;
 }
 
-bool HasExtra(const PartMesh& part, XVertexUsage usage, uint32_t set) {
+bool HasExtra(const XMeshPart& part, XVertexUsage usage, uint32_t set) {
     return std::any_of(part.extras.begin(), part.extras.end(),
                        [&](const XVertexElement& e) { return e.usage == usage && e.set == set; });
 }
 
 // A Mesh's own templates win over the same element in FVFData or DeclData, and an earlier
 // block over a later one. What the templates could have carried moves into their places.
-void AdoptVertexElement(XVertexElement& element, PartMesh& part) {
+void AdoptVertexElement(XVertexElement& element, XMeshPart& part) {
     const size_t vertexCount = part.positions.size();
     switch (element.usage) {
     case XVertexUsage::Normal:
@@ -484,7 +466,7 @@ void AdoptVertexElement(XVertexElement& element, PartMesh& part) {
         part.extras.push_back(std::move(element));
 }
 
-bool ReadVertexData(const XNode& node, PartMesh& part, std::string& error) {
+bool ReadVertexData(const XNode& node, XMeshPart& part, std::string& error) {
     std::vector<XVertexElement> elements;
     for (const XNode& child : node.children)
         if (IsXVertexData(child) &&
@@ -496,11 +478,11 @@ bool ReadVertexData(const XNode& node, PartMesh& part, std::string& error) {
 }
 
 // Normals take the inverse transpose so that scaling keeps them perpendicular to their faces.
-void BakeTransform(PartMesh& part, const Matrix& m) {
+void BakeTransform(XMeshPart& part, const Matrix& m) {
     if (m == IDENTITY)
         return;
-    for (Float3& p : part.positions) {
-        const Float3 q = p;
+    for (XFloat3& p : part.positions) {
+        const XFloat3 q = p;
         p.x = q.x * m[0] + q.y * m[4] + q.z * m[8] + m[12];
         p.y = q.x * m[1] + q.y * m[5] + q.z * m[9] + m[13];
         p.z = q.x * m[2] + q.y * m[6] + q.z * m[10] + m[14];
@@ -513,8 +495,8 @@ void BakeTransform(PartMesh& part, const Matrix& m) {
                           b * g - a * h, b * f - c * e, c * d - a * f, a * e - b * d};
     const float det = a * cof[0] + b * cof[1] + c * cof[2];
     const float sign = det < 0 ? -1.0f : 1.0f;
-    for (Float3& n : part.normals) {
-        const Float3 q = n;
+    for (XFloat3& n : part.normals) {
+        const XFloat3 q = n;
         n.x = sign * (q.x * cof[0] + q.y * cof[3] + q.z * cof[6]);
         n.y = sign * (q.x * cof[1] + q.y * cof[4] + q.z * cof[7]);
         n.z = sign * (q.x * cof[2] + q.y * cof[5] + q.z * cof[8]);
@@ -523,7 +505,7 @@ void BakeTransform(PartMesh& part, const Matrix& m) {
 }
 
 bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
-    PartMesh part;
+    XMeshPart part;
     Polygons polygons;
     if (!ReadPositionsAndFaces(node, part, polygons, error))
         return false;
@@ -546,132 +528,6 @@ bool MeshBuilder::ReadMesh(const XNode& node, const Matrix& transform) {
     return true;
 }
 
-void PutFloat(uint8_t*& out, float value) {
-    std::memcpy(out, &value, 4);
-    out += 4;
-}
-
-void PutDword(uint8_t*& out, uint32_t value) {
-    std::memcpy(out, &value, 4);
-    out += 4;
-}
-
-// The merged meshes' vertex format: every element any of them has.
-struct VertexFormat {
-    bool normals = false, pointSize = false, colors = false, specular = false;
-    uint32_t texSets = 0;
-    std::array<uint32_t, 8> texFloats{}; // floats of each texture coordinate set
-
-    void Include(const PartMesh& part) {
-        normals |= part.hasNormals;
-        colors |= part.hasColors;
-        if (part.hasUV)
-            AddSet(0, 2);
-        for (const XVertexElement& extra : part.extras) {
-            pointSize |= extra.usage == XVertexUsage::PointSize;
-            specular |= extra.usage == XVertexUsage::Specular;
-            if (extra.usage == XVertexUsage::TexCoord)
-                AddSet(extra.set, extra.components);
-        }
-    }
-    void AddSet(uint32_t set, uint32_t floats) {
-        texSets = std::max(texSets, set + 1);
-        texFloats[set] = std::max(texFloats[set], floats);
-    }
-    // Sets below the highest that no mesh has are two zeros, the format's default size.
-    void CloseGaps() {
-        for (uint32_t s = 0; s < texSets; ++s)
-            if (texFloats[s] == 0)
-                texFloats[s] = 2;
-    }
-    DWORD Fvf() const {
-        constexpr DWORD SIZE_CODES[5] = {0, 3, 0, 1, 2}; // by floats: 1 = 3, 2 = 0, 3 = 1, 4 = 2
-        DWORD fvf = D3DFVF_XYZ | (normals ? D3DFVF_NORMAL : 0) | (pointSize ? D3DFVF_PSIZE : 0) |
-                    (colors ? D3DFVF_DIFFUSE : 0) | (specular ? D3DFVF_SPECULAR : 0) |
-                    (texSets << D3DFVF_TEXCOUNT_SHIFT);
-        for (uint32_t s = 0; s < texSets; ++s)
-            fvf |= SIZE_CODES[texFloats[s]] << (16 + 2 * s);
-        return fvf;
-    }
-    UINT Size() const {
-        UINT size =
-            12 + (normals ? 12 : 0) + (pointSize ? 4 : 0) + (colors ? 4 : 0) + (specular ? 4 : 0);
-        for (uint32_t s = 0; s < texSets; ++s)
-            size += 4 * texFloats[s];
-        return size;
-    }
-};
-
-// Writes one mesh's vertices in the merged format; what it lacks is zero, except the
-// diffuse colour, which its own reading already defaulted.
-class VertexWriter {
-  public:
-    VertexWriter(const PartMesh& mesh, const VertexFormat& vertexFormat)
-        : part(mesh), format(vertexFormat) {
-        for (const XVertexElement& extra : part.extras) {
-            if (extra.usage == XVertexUsage::PointSize)
-                pointSize = &extra;
-            else if (extra.usage == XVertexUsage::Specular)
-                specular = &extra;
-            else if (extra.usage == XVertexUsage::TexCoord)
-                texSet[extra.set] = &extra;
-        }
-    }
-
-    void Write(size_t v, uint8_t*& out) const {
-        PutFloat(out, part.positions[v].x);
-        PutFloat(out, part.positions[v].y);
-        PutFloat(out, part.positions[v].z);
-        if (format.normals) {
-            PutFloat(out, part.normals[v].x);
-            PutFloat(out, part.normals[v].y);
-            PutFloat(out, part.normals[v].z);
-        }
-        if (format.pointSize)
-            PutDword(out, pointSize != nullptr ? pointSize->values[v] : 0);
-        if (format.colors)
-            PutDword(out, part.colors[v]);
-        if (format.specular)
-            PutDword(out, specular != nullptr ? specular->values[v] : 0);
-        for (uint32_t s = 0; s < format.texSets; ++s) {
-            uint32_t written = 0;
-            if (s == 0 && part.hasUV) {
-                PutFloat(out, part.uvs[2 * v]);
-                PutFloat(out, part.uvs[2 * v + 1]);
-                written = 2;
-            } else if (texSet[s] != nullptr) {
-                for (; written < texSet[s]->components; ++written)
-                    PutDword(out, texSet[s]->values[v * texSet[s]->components + written]);
-            }
-            for (; written < format.texFloats[s]; ++written)
-                PutFloat(out, 0.0f);
-        }
-    }
-
-  private:
-    const PartMesh& part;
-    const VertexFormat& format;
-    const XVertexElement* pointSize = nullptr;
-    const XVertexElement* specular = nullptr;
-    std::array<const XVertexElement*, 8> texSet{};
-};
-
-// Meshes without materials of their own get a plain white one when others have some.
-void AppendMaterials(const PartMesh& part, bool anyMaterials, XMeshData& mesh) {
-    const auto materialBase = static_cast<uint32_t>(mesh.materials.size());
-    if (part.materials.empty() && anyMaterials) {
-        XMaterialData plain;
-        plain.material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
-        plain.material.Specular.a = 1.0f;
-        plain.material.Emissive.a = 1.0f;
-        mesh.materials.push_back(plain);
-    }
-    for (const XMaterialData& material : part.materials)
-        mesh.materials.push_back(material);
-    for (uint32_t attribute : part.attributes)
-        mesh.attributes.push_back(materialBase + attribute);
-}
-
 } // namespace
 
 bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) {
@@ -680,43 +536,19 @@ bool BuildXMesh(const XDocument& document, XMeshData& mesh, std::string& error) 
     for (const XNode& node : document.objects)
         if (!builder.Walk(node, IDENTITY, true))
             return false;
-    const std::vector<PartMesh>& parts = builder.parts;
+    const std::vector<XMeshPart>& parts = builder.parts;
     if (parts.empty()) {
         error = "the file holds no mesh";
         return false;
     }
-    VertexFormat format;
-    bool anyMaterials = false;
-    size_t vertexTotal = 0, faceTotal = 0;
-    for (const PartMesh& part : parts) {
-        format.Include(part);
-        anyMaterials |= !part.materials.empty();
+    size_t vertexTotal = 0;
+    for (const XMeshPart& part : parts)
         vertexTotal += part.positions.size();
-        faceTotal += part.attributes.size();
-    }
     if (vertexTotal > 0xFFFFFFFEu) {
         error = "too many vertices";
         return false;
     }
-    format.CloseGaps();
-    mesh.fvf = format.Fvf();
-    mesh.vertexSize = format.Size();
-    mesh.vertexCount = static_cast<uint32_t>(vertexTotal);
-    mesh.meshCount = static_cast<uint32_t>(parts.size());
-    mesh.vertices.resize(vertexTotal * mesh.vertexSize);
-    mesh.indices.reserve(faceTotal * 3);
-    mesh.attributes.reserve(faceTotal);
-    uint8_t* out = mesh.vertices.data();
-    uint32_t base = 0;
-    for (const PartMesh& part : parts) {
-        const VertexWriter writer(part, format);
-        for (size_t v = 0; v < part.positions.size(); ++v)
-            writer.Write(v, out);
-        for (uint32_t index : part.indices)
-            mesh.indices.push_back(base + index);
-        AppendMaterials(part, anyMaterials, mesh);
-        base += static_cast<uint32_t>(part.positions.size());
-    }
+    MergeXMeshParts(parts, mesh);
     return true;
 }
 

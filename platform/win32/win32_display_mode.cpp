@@ -4,6 +4,8 @@
 // the window has, and the cursor maps through the same letterbox, so nothing else changes.
 #include "win32/win32_local.h"
 
+#include <algorithm>
+
 void Win32CoverDisplay(HWND hWnd) {
     SDL_Window* sdlWindow = Win32GetSdlWindow(hWnd);
     if (sdlWindow == nullptr) {

@@ -7,7 +7,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
 #include <string>
 
 struct HWND__ {

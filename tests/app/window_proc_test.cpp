@@ -1,6 +1,6 @@
 // The window procedure: the title, menu and game flow, the key state, the in-game command
 // keys, the statistics file and the mouse buttons.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/window_proc.h"
 #include "player/player_state.h"
 #include "world/world_models.h"

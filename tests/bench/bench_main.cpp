@@ -2,7 +2,7 @@
 // fixed seed, as the game would, then runs the benchmarks against it.
 #include "bench/engine_fixture.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/winmain.h"
 #include "d3d8/d3d8_platform.h"
 

@@ -1,6 +1,6 @@
 // The per-frame functions on the built level, each from a typical place: the player standing
 // in the yard at the start, or the eye in the hall where most lamps and doors are near.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/collision.h"
 #include "player/interaction.h"
 #include "player/player_state.h"

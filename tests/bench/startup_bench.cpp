@@ -3,7 +3,7 @@
 // decoding the images.
 #include "bench/engine_fixture.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/winmain.h"
 #include "d3dx/d3dx8.h"
 #include "support/fake_device.h"

@@ -4,7 +4,7 @@
 // past the level and every door opened).
 #include "level_data.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/camera_script.h"
 #include "world/collectible_candidates.h"
 #include "world/corona_tables.h"

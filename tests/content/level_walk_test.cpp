@@ -5,7 +5,7 @@
 // own object update leaves the boxes of the files where they are on the first frame.
 #include "level_data.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "support/fake_device.h"
 #include "player/movement.h"
 #include "player/player_state.h"

@@ -82,10 +82,11 @@ expect_changed() {
         fail "$1 looks like $2 ($share of the screen differs, more than $3 expected)"
 }
 
-# The crosshair's four white arms sit around the centre in every in-game view.
+# The crosshair's four white arms sit around the centre in every in-game view (its image is
+# drawn four pixels up and left of the centre: arms two pixels wide from -3 to +2).
 expect_crosshair() {
     local cx=$((width / 2)) cy=$((height / 2)) x y rgb
-    for offset in "-1 -3" "-1 3" "-3 -1" "3 -1"; do
+    for offset in "-1 -3" "0 2" "-3 -1" "2 0"; do
         read -r x y <<<"$offset"
         rgb=$(convert "$work/$1.png" -format "%[fx:int(255*min(r,min(g,b)))]" \
             -crop "1x1+$((cx + x))+$((cy + y))" info:)

@@ -1,6 +1,6 @@
 // The scripted camera: worked values of the opening flight's cuts, the fades, and the ends of
 // the three switch flights. Expected values are worked out by hand from the per-frame rates.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/camera_script.h"
 
 #include <gtest/gtest.h>

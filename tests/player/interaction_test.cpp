@@ -4,7 +4,7 @@
 // the eye; the sounds are the game's own, played on the silent audio device.
 #include "player/interaction.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "dsound/dsound_mixer.h"
 #include "support/memory_mesh.h"
 #include "world/mesh_model.h"
@@ -45,7 +45,7 @@ class ClickTest : public ::testing::Test {
         SoundInit(reinterpret_cast<HWND>(0x1000));
     }
     static void TearDownTestSuite() {
-        for (SoundObject*& sound : SoundTable) {
+        for (SoundObject*& sound : soundTable) {
             SoundDestroy(sound);
             sound = nullptr;
         }
@@ -62,7 +62,7 @@ class ClickTest : public ::testing::Test {
         std::memset(animatedObjects.isOpen, 0, sizeof animatedObjects.isOpen);
         std::memset(animatedObjects.isMoving, 0, sizeof animatedObjects.isMoving);
         waterDrainActive = 0;
-        LastActivatedObject = -5;
+        lastActivatedObject = -5;
         levelModels[LEVEL_MODEL].mesh = &mesh;
         animatedObjects.levelModelMesh = &levelModels[LEVEL_MODEL].mesh;
         StopSounds();
@@ -73,7 +73,7 @@ class ClickTest : public ::testing::Test {
     }
 
     static void StopSounds() {
-        for (SoundObject* sound : SoundTable) {
+        for (SoundObject* sound : soundTable) {
             if (sound != nullptr) {
                 sound->buffers[0]->Stop();
                 sound->buffers[0]->SetCurrentPosition(0);
@@ -84,12 +84,12 @@ class ClickTest : public ::testing::Test {
     static std::optional<SoundId> PlayingSound() {
         std::optional<SoundId> playing;
         for (const SoundId id : {DVERE, KOD, KOD2, BTN}) {
-            if (SoundTable[id] == nullptr) {
+            if (soundTable[id] == nullptr) {
                 ADD_FAILURE() << "sound " << id << " not loaded";
                 continue;
             }
             DWORD status = 0;
-            SoundTable[id]->buffers[0]->GetStatus(&status);
+            soundTable[id]->buffers[0]->GetStatus(&status);
             if ((status & DSBSTATUS_PLAYING) != 0) {
                 if (playing.has_value()) {
                     ADD_FAILURE() << "two sounds play";
@@ -113,7 +113,7 @@ class ClickTest : public ::testing::Test {
 
 TEST_F(ClickTest, SoundsLoadedOnTheSilentDevice) {
     for (const SoundId id : {DVERE, KOD, KOD2, BTN}) {
-        ASSERT_NE(SoundTable[id], nullptr) << "sound " << id;
+        ASSERT_NE(soundTable[id], nullptr) << "sound " << id;
     }
 }
 
@@ -195,7 +195,7 @@ TEST_F(ClickTest, EveryLinkRuleWithItsSound) {
             EXPECT_EQ(animatedObjects.isMoving[i], moving.count(i)) << c << ": isMoving " << i;
         }
         EXPECT_EQ(PlayingSound(), std::optional<SoundId>(c.sound)) << c;
-        EXPECT_EQ(LastActivatedObject, c.clicked) << c;
+        EXPECT_EQ(lastActivatedObject, c.clicked) << c;
         EXPECT_EQ(engine.cameraSequenceActive, c.flightStep != 0 ? 1 : 0) << c;
         EXPECT_EQ(engine.cameraScriptStep, c.flightStep != 0 ? c.flightStep : 7) << c;
         EXPECT_EQ(waterDrainActive, c.clicked == DRAIN_BUTTON ? 1 : 0) << c;
@@ -230,7 +230,7 @@ TEST_F(ClickTest, ReachesTwoUnitsAheadAndOnlyTheNearestFace) {
     Click();
     EXPECT_EQ(animatedObjects.isOpen[0], 0);
     EXPECT_EQ(PlayingSound(), std::nullopt);
-    EXPECT_EQ(LastActivatedObject, -5);
+    EXPECT_EQ(lastActivatedObject, -5);
 
     PlaceObject(0, 1.99f);
     Click();
@@ -280,7 +280,7 @@ TEST_F(ClickTest, WithoutSoundObjectsStillToggleButNothingIsRecorded) {
     Click();
     EXPECT_EQ(animatedObjects.isOpen[5], 1);
     EXPECT_EQ(PlayingSound(), std::nullopt);
-    EXPECT_EQ(LastActivatedObject, -5);
+    EXPECT_EQ(lastActivatedObject, -5);
 }
 
 TEST_F(ClickTest, FailedRayTestShowsItsMessageAndChangesNothing) {

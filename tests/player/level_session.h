@@ -3,7 +3,7 @@
 // boxes written into the level and hull models once.
 #pragma once
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "d3d8/d3d8_platform.h"
 #include "player/player_state.h"
 #include "render/device.h"

@@ -132,9 +132,9 @@ TEST_F(LevelTest, EveryObjectCanBeClickedFromInFrontOfItsBox) {
             const Vec3 centre = (f[0] + f[1] + f[2]) / 3.0f;
             for (const float sign : {1.0f, -1.0f}) {
                 std::memset(animatedObjects.isOpen, 0, sizeof animatedObjects.isOpen);
-                LastActivatedObject = -1;
+                lastActivatedObject = -1;
                 animatedObjects.ObjectClick(centre + n * (sign * 1.0f), n * -sign);
-                if (LastActivatedObject == object) {
+                if (lastActivatedObject == object) {
                     clicked = true;
                     break;
                 }

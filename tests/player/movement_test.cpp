@@ -3,7 +3,7 @@
 // Expected values come from the per-frame rates worked out by hand.
 #include "player/movement.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "support/memory_mesh.h"
 #include "world/mesh_model.h"
 #include "win32/windows.h"

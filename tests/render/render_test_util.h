@@ -3,7 +3,7 @@
 // and a compact reading of the device-call recording.
 #pragma once
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "d3d8/d3d8_platform.h"
 #include "render/device.h"
 #include "render/state_tokens.h"

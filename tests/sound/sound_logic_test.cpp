@@ -14,102 +14,102 @@ const Vec3 AHEAD(0.0f, 0.0f, 1.0f);
 
 TEST_F(SoundLogicTest, SoundOffChangesNothing) {
     engine.soundsEnabled = 0;
-    AmbiencePhase = 1.0f;
-    AmbienceLevel = 0.5f;
+    ambiencePhase = 1.0f;
+    ambienceLevel = 0.5f;
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(SoundUpdate(2.0f, Vec3(9, 5, 25), AHEAD), S_OK);
     }
-    EXPECT_EQ(AmbiencePhase, 1.0f);
-    EXPECT_EQ(AmbienceLevel, 0.5f);
-    EXPECT_FALSE(AmbienceStarted);
-    EXPECT_FALSE(Sheltered);
+    EXPECT_EQ(ambiencePhase, 1.0f);
+    EXPECT_EQ(ambienceLevel, 0.5f);
+    EXPECT_FALSE(ambienceStarted);
+    EXPECT_FALSE(sheltered);
 }
 
 TEST_F(SoundLogicTest, FirstUpdateStartsTheLoopsEvenBehindAMenuAndMutesThem) {
     ASSERT_EQ(SoundInit(TestWindow()), S_OK);
     engine.screenMode = SCREEN_MODE_MENU;
-    SoundSetVolume(SoundTable[KOD], 0.5f); // marks an event sound the menu must not touch
+    SoundSetVolume(soundTable[KOD], 0.5f); // marks an event sound the menu must not touch
     ASSERT_EQ(SoundUpdate(2.0f, Vec3(0, 0, 10), AHEAD), S_OK);
-    EXPECT_TRUE(AmbienceStarted);
+    EXPECT_TRUE(ambienceStarted);
     for (SoundId id : {DOGS, BIRDS, WIND}) {
-        EXPECT_EQ(StatusOf(SoundTable[id]), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING) << id;
-        EXPECT_EQ(VolumeOf(SoundTable[id]), -7000) << id;
+        EXPECT_EQ(StatusOf(soundTable[id]), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING) << id;
+        EXPECT_EQ(VolumeOf(soundTable[id]), -7000) << id;
     }
-    EXPECT_EQ(VolumeOf(SoundTable[KOD]), -3500);
+    EXPECT_EQ(VolumeOf(soundTable[KOD]), -3500);
     for (SoundId id : {DVERE, KOD, KOD2, BTN}) {
-        EXPECT_EQ(StatusOf(SoundTable[id]), 0u) << id;
+        EXPECT_EQ(StatusOf(soundTable[id]), 0u) << id;
     }
 
     // Behind the menu, phase, level and shelter still move.
-    const float phase = AmbiencePhase;
+    const float phase = ambiencePhase;
     EXPECT_GT(phase, 0.0f);
-    EXPECT_FLOAT_EQ(AmbienceLevel, 0.02f);
+    EXPECT_FLOAT_EQ(ambienceLevel, 0.02f);
     SoundUpdate(2.0f, Vec3(9, 5, 25), AHEAD);
-    EXPECT_GT(AmbiencePhase, phase);
-    EXPECT_FLOAT_EQ(AmbienceLevel, 0.04f);
-    EXPECT_TRUE(Sheltered);
-    EXPECT_EQ(VolumeOf(SoundTable[DOGS]), -7000);
+    EXPECT_GT(ambiencePhase, phase);
+    EXPECT_FLOAT_EQ(ambienceLevel, 0.04f);
+    EXPECT_TRUE(sheltered);
+    EXPECT_EQ(VolumeOf(soundTable[DOGS]), -7000);
 
     // Back in game the loops are placed again; they were not restarted.
     engine.screenMode = 0;
-    AmbiencePhase = 1.0f;
-    AmbienceLevel = 1.0f;
+    ambiencePhase = 1.0f;
+    ambienceLevel = 1.0f;
     SoundUpdate(0.0f, Vec3(0, 0, 10), AHEAD);
-    EXPECT_GT(VolumeOf(SoundTable[WIND]), -7000);
+    EXPECT_GT(VolumeOf(soundTable[WIND]), -7000);
 }
 
 TEST_F(SoundLogicTest, PhaseAdvancesByARandomPaceAndWrapsAtPi) {
     // Each step is speed * (0.001 + 0.002 * r / 1000) with r from 0 to 999.
     std::srand(12345);
     for (int i = 0; i < 500; ++i) {
-        const float before = AmbiencePhase;
+        const float before = ambiencePhase;
         SoundUpdate(2.0f, Vec3(30, 0, 10), AHEAD);
-        float step = AmbiencePhase - before;
+        float step = ambiencePhase - before;
         if (step < 0) {
             step += 3.14159265f;
         }
         ASSERT_GE(step, 0.002f - 1e-6f) << "update " << i;
         ASSERT_LT(step, 0.006f + 1e-6f) << "update " << i;
-        ASSERT_GE(AmbiencePhase, 0.0f);
-        ASSERT_LE(AmbiencePhase, 3.1416f);
+        ASSERT_GE(ambiencePhase, 0.0f);
+        ASSERT_LE(ambiencePhase, 3.1416f);
     }
     // The draw is the C library's rand() modulo 1000.
     std::srand(99);
     const int r = std::rand() % 1000;
     std::srand(99);
-    AmbiencePhase = 1.0f;
+    ambiencePhase = 1.0f;
     SoundUpdate(1.0f, Vec3(30, 0, 10), AHEAD);
-    EXPECT_NEAR(AmbiencePhase, 1.0f + 0.001f + 0.002f * r / 1000.0f, 1e-6f);
+    EXPECT_NEAR(ambiencePhase, 1.0f + 0.001f + 0.002f * r / 1000.0f, 1e-6f);
 
-    AmbiencePhase = 3.141f;
+    ambiencePhase = 3.141f;
     SoundUpdate(1.0f, Vec3(30, 0, 10), AHEAD);
-    EXPECT_LT(AmbiencePhase, 0.003f) << "past pi it comes round";
+    EXPECT_LT(ambiencePhase, 0.003f) << "past pi it comes round";
 }
 
 TEST_F(SoundLogicTest, LevelRisesInTheOpenAndSinksUnderShelterOneFrameLate) {
     const Vec3 open(30, 0, 10);
-    const Vec3 sheltered(9, 5, 25);
+    const Vec3 underRoof(9, 5, 25);
     for (int i = 0; i < 60; ++i) {
         SoundUpdate(2.0f, open, AHEAD);
     }
-    EXPECT_NEAR(AmbienceLevel, 1.0f, 0.02f) << "climbs at 0.02 a frame and stops near 1";
-    EXPECT_LE(AmbienceLevel, 1.0f + 0.02f);
-    AmbienceLevel = 1.0f;
-    const float top = AmbienceLevel;
+    EXPECT_NEAR(ambienceLevel, 1.0f, 0.02f) << "climbs at 0.02 a frame and stops near 1";
+    EXPECT_LE(ambienceLevel, 1.0f + 0.02f);
+    ambienceLevel = 1.0f;
+    const float top = ambienceLevel;
 
     // The first frame under shelter still counts as open: the test uses the last frame's.
-    SoundUpdate(2.0f, sheltered, AHEAD);
-    EXPECT_EQ(AmbienceLevel, top);
-    EXPECT_TRUE(Sheltered);
-    SoundUpdate(2.0f, sheltered, AHEAD);
-    EXPECT_NEAR(AmbienceLevel, top - 0.02f, 1e-6f);
+    SoundUpdate(2.0f, underRoof, AHEAD);
+    EXPECT_EQ(ambienceLevel, top);
+    EXPECT_TRUE(sheltered);
+    SoundUpdate(2.0f, underRoof, AHEAD);
+    EXPECT_NEAR(ambienceLevel, top - 0.02f, 1e-6f);
 
     // It stops at the first step that reaches 0.4 or below, overshooting by up to one step.
-    AmbienceLevel = 0.41f;
-    SoundUpdate(2.0f, sheltered, AHEAD);
-    EXPECT_NEAR(AmbienceLevel, 0.39f, 1e-6f);
-    SoundUpdate(2.0f, sheltered, AHEAD);
-    EXPECT_NEAR(AmbienceLevel, 0.39f, 1e-6f);
+    ambienceLevel = 0.41f;
+    SoundUpdate(2.0f, underRoof, AHEAD);
+    EXPECT_NEAR(ambienceLevel, 0.39f, 1e-6f);
+    SoundUpdate(2.0f, underRoof, AHEAD);
+    EXPECT_NEAR(ambienceLevel, 0.39f, 1e-6f);
 }
 
 TEST(SoundShelter, AreasDependOnHeight) {
@@ -163,13 +163,13 @@ TEST_F(SoundLogicTest, AmbienceGainsFollowThePhase) {
         {0.52359878f, 0.4f, -4575, -4307, -6465},
     };
     for (const auto& c : cases) {
-        AmbiencePhase = c.phase;
-        AmbienceLevel = c.level;
-        Sheltered = false;
+        ambiencePhase = c.phase;
+        ambienceLevel = c.level;
+        sheltered = false;
         SoundUpdate(0.0f, listener, AHEAD);
-        EXPECT_NEAR(VolumeOf(SoundTable[DOGS]), c.dogs, 1) << "phase " << c.phase;
-        EXPECT_NEAR(VolumeOf(SoundTable[BIRDS]), c.birds, 1) << "phase " << c.phase;
-        EXPECT_NEAR(VolumeOf(SoundTable[WIND]), c.wind, 1) << "phase " << c.phase;
+        EXPECT_NEAR(VolumeOf(soundTable[DOGS]), c.dogs, 1) << "phase " << c.phase;
+        EXPECT_NEAR(VolumeOf(soundTable[BIRDS]), c.birds, 1) << "phase " << c.phase;
+        EXPECT_NEAR(VolumeOf(soundTable[WIND]), c.wind, 1) << "phase " << c.phase;
     }
 }
 
@@ -238,19 +238,19 @@ TEST_F(SoundLogicTest, EventSoundsSitAtTheLastOperatedObject) {
     const Vec3 first = animatedObjects.objectPosition[0];
     SoundUpdate(0.0f, first - Vec3(10, 0, 0), AHEAD);
     for (SoundId id : {DVERE, KOD, KOD2, BTN}) {
-        EXPECT_EQ(PanOf(SoundTable[id]), 10000) << id;
-        EXPECT_EQ(VolumeOf(SoundTable[id]), 0) << id;
+        EXPECT_EQ(PanOf(soundTable[id]), 10000) << id;
+        EXPECT_EQ(VolumeOf(soundTable[id]), 0) << id;
     }
-    LastActivatedObject = 7;
+    lastActivatedObject = 7;
     const Vec3 seventh = animatedObjects.objectPosition[7];
     SoundUpdate(0.0f, seventh + Vec3(10, 0, 0), AHEAD);
     for (SoundId id : {DVERE, KOD, KOD2, BTN}) {
-        EXPECT_EQ(PanOf(SoundTable[id]), -10000) << id;
+        EXPECT_EQ(PanOf(soundTable[id]), -10000) << id;
     }
     // A negative index leaves them where they were.
-    LastActivatedObject = -1;
+    lastActivatedObject = -1;
     SoundUpdate(0.0f, seventh - Vec3(10, 0, 0), AHEAD);
-    EXPECT_EQ(PanOf(SoundTable[BTN]), -10000);
+    EXPECT_EQ(PanOf(soundTable[BTN]), -10000);
 }
 
 } // namespace
@@ -277,8 +277,8 @@ TEST_F(SoundLogicTest, AmbienceIsHeardOnTheSideItComesFromAndNotBehindMenus) {
     ASSERT_EQ(SoundInit(TestWindow()), S_OK);
     // In the open 10 units north of the dogs, at the top of their cycle (phase pi/4).
     const Vec3 listener(-15, 0, 20);
-    AmbiencePhase = 0.78539816f;
-    AmbienceLevel = 1.0f;
+    ambiencePhase = 0.78539816f;
+    ambienceLevel = 1.0f;
     SoundUpdate(0.0f, listener, Vec3(1, 0, 0)); // facing east: the dogs are on the right
     const SideLevels east = Loudness(Render(44100));
     SoundUpdate(0.0f, listener, Vec3(-1, 0, 0)); // facing west: on the left

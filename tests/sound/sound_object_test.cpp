@@ -11,31 +11,31 @@ using SoundObjectTest = SoundFixture;
 
 TEST_F(SoundObjectTest, InitLoadsAllSevenSoundsWithOneBufferEach) {
     ASSERT_EQ(SoundInit(TestWindow()), S_OK);
-    ASSERT_NE(SoundDevice, nullptr);
+    ASSERT_NE(soundDevice, nullptr);
     const DWORD sizes[SOUND_COUNT] = {227982, 457670, 176412, 9692, 38076, 9724, 4516};
     for (int id = 0; id < SOUND_COUNT; ++id) {
-        ASSERT_NE(SoundTable[id], nullptr) << "sound " << id;
-        EXPECT_EQ(SoundTable[id]->bufferCount, 1u);
-        EXPECT_EQ(SoundTable[id]->current, 0u);
-        EXPECT_EQ(SoundTable[id]->waveSize, sizes[id]);
-        EXPECT_EQ(StatusOf(SoundTable[id]), 0u);
+        ASSERT_NE(soundTable[id], nullptr) << "sound " << id;
+        EXPECT_EQ(soundTable[id]->bufferCount, 1u);
+        EXPECT_EQ(soundTable[id]->current, 0u);
+        EXPECT_EQ(soundTable[id]->waveSize, sizes[id]);
+        EXPECT_EQ(StatusOf(soundTable[id]), 0u);
     }
     // The samples are read in place from the resource image.
     const BYTE* data = nullptr;
     ASSERT_EQ(WaveResourceGet(nullptr, "KOD", nullptr, &data, nullptr), S_OK);
-    EXPECT_EQ(SoundTable[KOD]->waveData, data);
+    EXPECT_EQ(soundTable[KOD]->waveData, data);
 }
 
 TEST_F(SoundObjectTest, SoundOffCreatesNothingAndEveryCallFails) {
     engine.soundsEnabled = 0;
     ASSERT_EQ(SoundInit(TestWindow()), S_OK);
-    EXPECT_EQ(SoundDevice, nullptr);
-    for (SoundObject* sound : SoundTable) {
+    EXPECT_EQ(soundDevice, nullptr);
+    for (SoundObject* sound : soundTable) {
         EXPECT_EQ(sound, nullptr);
     }
-    EXPECT_EQ(SoundPlay(SoundTable[BTN], 0), E_FAIL);
-    EXPECT_EQ(SoundSetVolume(SoundTable[BTN], 1.0f), E_FAIL);
-    EXPECT_EQ(SoundSetPan(SoundTable[BTN], 0.0f), E_FAIL);
+    EXPECT_EQ(SoundPlay(soundTable[BTN], 0), E_FAIL);
+    EXPECT_EQ(SoundSetVolume(soundTable[BTN], 1.0f), E_FAIL);
+    EXPECT_EQ(SoundSetPan(soundTable[BTN], 0.0f), E_FAIL);
     EXPECT_EQ(SoundCreate("BTN", 1), nullptr) << "no device, no sound";
 }
 
@@ -45,8 +45,8 @@ TEST_F(SoundObjectTest, NoAudioDeviceStillStartsSilently) {
     const std::string saved = previous != nullptr ? previous : "";
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     EXPECT_EQ(SoundInit(TestWindow()), S_OK);
-    EXPECT_EQ(SoundDevice, nullptr);
-    for (SoundObject* sound : SoundTable) {
+    EXPECT_EQ(soundDevice, nullptr);
+    for (SoundObject* sound : soundTable) {
         EXPECT_EQ(sound, nullptr);
     }
     setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
@@ -55,9 +55,9 @@ TEST_F(SoundObjectTest, NoAudioDeviceStillStartsSilently) {
 TEST_F(SoundObjectTest, MissingResourceOrBadArgumentsGiveNothing) {
     ASSERT_EQ(SoundDeviceCreate(TestWindow()), S_OK);
     EXPECT_EQ(SoundCreate("NOSUCHSOUND", 1), nullptr);
-    EXPECT_EQ(SoundBufferCreate(SoundDevice, "NOSUCHSOUND"), nullptr);
+    EXPECT_EQ(SoundBufferCreate(soundDevice, "NOSUCHSOUND"), nullptr);
     EXPECT_EQ(SoundBufferCreate(nullptr, "BTN"), nullptr);
-    IDirectSoundBuffer* buffer = SoundBufferCreate(SoundDevice, "BTN");
+    IDirectSoundBuffer* buffer = SoundBufferCreate(soundDevice, "BTN");
     ASSERT_NE(buffer, nullptr);
     const BYTE bytes[4] = {};
     EXPECT_EQ(SoundBufferFill(buffer, nullptr, 4), E_FAIL);
@@ -75,12 +75,12 @@ TEST_F(SoundObjectTest, MissingResourceOrBadArgumentsGiveNothing) {
     // The device refuses a null window; the create then fails and leaves no device.
     SoundDeviceRelease();
     EXPECT_EQ(SoundDeviceCreate(nullptr), E_FAIL);
-    EXPECT_EQ(SoundDevice, nullptr);
+    EXPECT_EQ(soundDevice, nullptr);
 }
 
 TEST_F(SoundObjectTest, OneBufferThatIsPlayingIsLeftAlone) {
     ASSERT_EQ(SoundInit(TestWindow()), S_OK);
-    SoundObject* dogs = SoundTable[DOGS];
+    SoundObject* dogs = soundTable[DOGS];
     ASSERT_EQ(SoundPlay(dogs, DSBPLAY_LOOPING), S_OK);
     Render(1000);
     DWORD before = 0;

@@ -2,7 +2,7 @@
 // seven sounds loaded from the embedded resources, and everything torn down afterwards.
 #pragma once
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "dsound/dsound_mixer.h"
 #include "sound/sound.h"
 #include "sound/sound_logic.h"
@@ -26,7 +26,7 @@ class SoundFixture : public ::testing::Test {
         ResetLogic();
     }
     void TearDown() override {
-        for (SoundObject*& sound : SoundTable) {
+        for (SoundObject*& sound : soundTable) {
             SoundDestroy(sound);
             sound = nullptr;
         }
@@ -36,15 +36,15 @@ class SoundFixture : public ::testing::Test {
         engine.screenMode = SCREEN_MODE_TITLE;
     }
     static void ResetLogic() {
-        AmbiencePhase = 0.0f;
-        AmbienceLevel = 0.0f;
-        AmbienceStarted = false;
-        Sheltered = false;
-        LastActivatedObject = 0;
+        ambiencePhase = 0.0f;
+        ambienceLevel = 0.0f;
+        ambienceStarted = false;
+        sheltered = false;
+        lastActivatedObject = 0;
     }
     std::vector<float> Render(int frames) {
         std::vector<float> out(static_cast<size_t>(frames) * 2);
-        DsoundMixerRender(SoundDevice, out.data(), frames);
+        DsoundMixerRender(soundDevice, out.data(), frames);
         return out;
     }
 };

@@ -56,7 +56,7 @@ TEST_F(WaveCorpusTest, PcmFilesLoadAndEveryOtherFileIsRefused) {
         const std::vector<uint8_t> bytes = ReadFile(entry.path());
         Win32ClearAddedResources();
         Win32AddResource("CORPUS", "WAVE", bytes.data(), static_cast<uint32_t>(bytes.size()));
-        IDirectSoundBuffer* buffer = SoundBufferCreate(SoundDevice, "CORPUS");
+        IDirectSoundBuffer* buffer = SoundBufferCreate(soundDevice, "CORPUS");
         ++checked;
         if (buffer != nullptr) {
             loaded.insert(entry.path().filename().string());

@@ -1,6 +1,6 @@
 // The object tables and the per-frame rebuild of the object boxes in the level and hull
 // buffers: first build, swings in twenty frames, slides, reversal, rest, switch colours.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/animated_objects.h"
 #include "world/mesh_model.h"
 #include "world/world_models.h"

@@ -1,7 +1,7 @@
 // Loading the level from a data folder the test writes: failures name the file, the models
 // and images land in their slots, the lights and the corona buffer are set, the shading is
 // prepared and the collectibles are placed.
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 #include "world/corona_tables.h"
 #include "world/level_loader.h"
 #include "world/world_models.h"

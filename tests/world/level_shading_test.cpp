@@ -1,6 +1,6 @@
 // Both shading treatments of the level on small meshes: the exact-match whitening against the
 // shadow markers, and the grey shade from the normals.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/level_shading.h"
 #include "world/world_models.h"
 #include "support/memory_mesh.h"

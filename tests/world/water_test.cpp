@@ -1,6 +1,6 @@
 // The per-frame world step: the water clock, the drain, the wave heights and texture swim of
 // the first 42 water vertices, and the frame-rate measurement.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/world_models.h"
 #include "world/world_update.h"
 #include "support/memory_mesh.h"

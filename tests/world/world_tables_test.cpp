@@ -1,5 +1,5 @@
 // The corona tables and the collectible placement.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/collectible_candidates.h"
 #include "world/corona_tables.h"
 #include "world/level_loader.h"

@@ -10,7 +10,7 @@
 //
 // Run from the folder that holds data/ (the build's bin folder). Prints one line in the
 // timedemo's form, with the submitting thread's CPU per frame.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/setup_file.h"
 #include "player/camera_script.h"
 #include "player/player_state.h"

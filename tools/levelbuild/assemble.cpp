@@ -1,5 +1,6 @@
 // Final assembly: material order, the exact vertex and face ranges around the object boxes,
 // the hull's box range, the shadow markers, lighting and the collectible model.
+#include "level_lighting.h"
 #include "model_assembly.h"
 #include "object_boxes.h"
 
@@ -12,6 +13,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace levelbuild {
 
@@ -158,43 +160,7 @@ void ShadeObjectBoxes(Mesh& level) {
     }
 }
 
-// Shadow markers: exact copies of the marked level triangles, mapped over their rectangle.
-Mesh MakeShadowMarkers(const LevelScene& scene, const MarkedMesh& level) {
-    Mesh markers;
-    int shadowMat = MaterialIdOr(scene, "shadow", -1);
-    for (size_t t = 0; t < level.mesh.triangles.size(); ++t) {
-        if (!level.shadowed[t] || shadowMat < 0) {
-            continue;
-        }
-        const Mesh& mesh = level.mesh;
-        const Triangle& tri = mesh.triangles[t];
-        uint32_t idx[3] = {tri.a, tri.b, tri.c};
-        Vec3 c = (mesh.vertices[tri.a].position + mesh.vertices[tri.b].position +
-                  mesh.vertices[tri.c].position) *
-                 (1.0f / 3.0f);
-        const ShadowRect* rect = nullptr;
-        for (const ShadowRect& r : scene.shadowRects) {
-            if (std::fabs(c.y - r.y) < 1e-3f && c.x > r.x0 && c.x < r.x1 && c.z > r.z0 &&
-                c.z < r.z1) {
-                rect = &r;
-            }
-        }
-        if (!rect) {
-            continue;
-        }
-        uint32_t out3[3];
-        for (int k = 0; k < 3; ++k) {
-            Vertex v = mesh.vertices[idx[k]];
-            v.u = (v.position.x - rect->x0) / (rect->x1 - rect->x0);
-            v.v = (v.position.z - rect->z0) / (rect->z1 - rect->z0);
-            out3[k] = markers.Add(v);
-        }
-        markers.Tri(out3[0], out3[1], out3[2], shadowMat);
-    }
-    return markers;
-}
-
-// The level: the filled geometry before the boxes, the boxes, the rest; lit, boxes shaded.
+// The level: the filled geometry before the boxes, the boxes, the rest.
 MarkedMesh AssembleLevel(const LevelScene& scene, const ReservedMaterials& ids,
                          const std::vector<int>& rank, std::ostringstream& report) {
     LevelSplit split = SplitAroundBoxes(scene, ids, rank);
@@ -203,8 +169,6 @@ MarkedMesh AssembleLevel(const LevelScene& scene, const ReservedMaterials& ids,
     MarkedMesh after = ExtractMarked(scene, split.after);
     level.mesh.Append(after.mesh);
     level.shadowed.insert(level.shadowed.end(), after.shadowed.begin(), after.shadowed.end());
-    BakeLighting(scene, level.mesh);
-    ShadeObjectBoxes(level.mesh);
     return level;
 }
 
@@ -243,13 +207,9 @@ Mesh AssembleHull(const LevelScene& scene) {
     return hull;
 }
 
-// The models that take the scene's meshes as they are, lit where the level is lit.
+// The models that take the scene's meshes as they are (detail and cut-outs already lit).
 void AddSceneModels(const LevelScene& scene, const std::vector<int>& rank, LevelModels& out) {
-    out.detail = scene.detail;
-    BakeLighting(scene, out.detail);
     out.detailMaterials = CompactMaterials(out.detail, scene.materials, rank);
-    out.cutout = scene.cutout;
-    BakeLighting(scene, out.cutout);
     out.cutoutMaterials = CompactMaterials(out.cutout, scene.materials, rank);
     out.water = scene.water;
     out.waterMaterials = CompactMaterials(out.water, scene.materials, rank);
@@ -259,9 +219,8 @@ void AddSceneModels(const LevelScene& scene, const std::vector<int>& rank, Level
 
 std::vector<std::string> TexturesUsed(const LevelModels& out) {
     std::set<std::string> textures;
-    for (const auto* list :
-         {&out.levelMaterials, &out.markerMaterials, &out.detailMaterials, &out.cutoutMaterials,
-          &out.waterMaterials, &out.skyMaterials, &out.collectibleMaterials}) {
+    for (const auto* list : {&out.levelMaterials, &out.detailMaterials, &out.cutoutMaterials,
+                             &out.waterMaterials, &out.skyMaterials, &out.collectibleMaterials}) {
         for (const Material& m : *list) {
             if (!m.texture.empty()) {
                 textures.insert(m.texture);
@@ -283,7 +242,17 @@ LevelModels AssembleModels(LevelScene& scene) {
            << SplitTJunctions(scene.detail) << " detail triangles at T-junctions\n";
 
     MarkedMesh level = AssembleLevel(scene, ids, rank, report);
-    out.markers = MakeShadowMarkers(scene, level);
+    out.detail = scene.detail;
+    out.cutout = scene.cutout;
+    LightMapOptions lightMaps;
+    lightMaps.walls = true;
+    LitLevel lit = LightLevel(scene, level.mesh, FIRST_BOX_FACE, FIRST_BOX_FACE + 12 * OBJECT_COUNT,
+                              out.detail, out.cutout, lightMaps);
+    report << lit.report;
+    ShadeObjectBoxes(level.mesh);
+    out.markers = std::move(lit.markers);
+    out.markerMaterials = std::move(lit.markerMaterials);
+    out.bakedImages = std::move(lit.images);
     report << "level: " << level.mesh.vertices.size() << " vertices, "
            << level.mesh.triangles.size()
            << " faces; shadow markers: " << out.markers.triangles.size() << " faces\n";
@@ -293,7 +262,6 @@ LevelModels AssembleModels(LevelScene& scene) {
 
     out.level = level.mesh;
     out.levelMaterials = CompactMaterials(out.level, scene.materials, rank);
-    out.markerMaterials = CompactMaterials(out.markers, scene.materials, rank);
     AddSceneModels(scene, rank, out);
     out.hull = hull;
     Material hullMaterial;

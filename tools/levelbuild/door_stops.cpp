@@ -6,6 +6,8 @@
 #include "scene_statements.h"
 #include "world/object_table.h"
 
+#include "world/object_table.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -26,7 +28,8 @@ struct LeafSpace {
 
 LeafSpace SpaceOf(int object, Vec3 start, Vec3 d, Vec3 n) {
     LeafSpace space{1e9f, -1e9f, 1e9f, -1e9f, 1e9f, -1e9f, -1e9f, false};
-    space.slides = OBJECT_TABLE[object].slideOffset != D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    const ::Vec3& slide = OBJECT_TABLE[object].slideOffset;
+    space.slides = slide.x != 0 || slide.y != 0 || slide.z != 0;
     for (int step = 0; step <= 40; ++step) {
         Vec3 pos[24], nrm[24];
         ObjectBox(object, step / 40.0f, pos, nrm);
@@ -47,6 +50,26 @@ LeafSpace SpaceOf(int object, Vec3 start, Vec3 d, Vec3 n) {
     return space;
 }
 
+// Across the wall: where a stop for the leaf can go, on the side the leaf does not swing to,
+// between its swept space and the wall's face; false for a sliding leaf or no room.
+bool StopSpan(const LeafSpace& leaf, float thick, float& from, float& to) {
+    if (leaf.slides) {
+        return false;
+    }
+    // The hinge side's corners sweep a little to the other side as well; the side the leaf
+    // opens to is the one it sweeps far into.
+    float forward = leaf.swept1 - leaf.closed1, backward = leaf.closed0 - leaf.swept0;
+    if (std::max(forward, backward) < 0.05f) {
+        return false;
+    }
+    if (forward > backward) {
+        from = -thick / 2, to = leaf.swept0 - STOP_CLEARANCE;
+    } else {
+        from = leaf.swept1 + STOP_CLEARANCE, to = thick / 2;
+    }
+    return to - from >= 0.01f;
+}
+
 } // namespace
 
 void BuildDoorStops(LevelScene& scene, const std::vector<int>& doors,
@@ -59,21 +82,9 @@ void BuildDoorStops(LevelScene& scene, const std::vector<int>& doors,
     float sc = Scale(scene, material);
     for (size_t i = 0; i < leaves.size(); ++i) {
         const LeafSpace& leaf = leaves[i];
-        if (leaf.slides) {
-            continue;
-        }
-        // The stop goes on the side the leaf does not swing to, between the leaf's swept
-        // space and the wall's face.
         float from, to;
-        if (leaf.swept1 > leaf.closed1 + 0.005f) {
-            from = -thick / 2, to = leaf.swept0 - STOP_CLEARANCE;
-        } else if (leaf.swept0 < leaf.closed0 - 0.005f) {
-            from = leaf.swept1 + STOP_CLEARANCE, to = thick / 2;
-        } else {
+        if (!StopSpan(leaf, thick, from, to)) {
             continue;
-        }
-        if (to - from < 0.01f) {
-            continue; // no room in this wall's thickness
         }
         const Hole* hole = nullptr;
         for (const Hole& h : holes) {
@@ -94,23 +105,37 @@ void BuildDoorStops(LevelScene& scene, const std::vector<int>& doors,
             }
             return false;
         };
-        Vec3 across = nA * (to - from);
-        Vec3 base = start + nA * from;
-        auto strip = [&](float s0, float s1, float t0, float t1) {
+        auto strip = [&](float s0, float s1, float t0, float t1, float n0, float n1,
+                         Mesh* target = nullptr) {
             if (s1 - s0 > 1e-3f && t1 - t0 > 1e-3f) {
-                EmitOrientedBox(scene.level, base + d * s0 + UP * t0, d * (s1 - s0), UP * (t1 - t0),
-                                across, material, sc);
+                EmitOrientedBox(target ? *target : scene.level, start + nA * n0 + d * s0 + UP * t0,
+                                d * (s1 - s0), UP * (t1 - t0), nA * (n1 - n0), material, sc);
             }
         };
         float headFrom = std::min(hole->t1, leaf.top - STOP_OVERLAP);
         if (!meetsLeaf(hole->s0)) {
-            strip(hole->s0, leaf.s0 + STOP_OVERLAP, hole->t0, headFrom);
+            strip(hole->s0, leaf.s0 + STOP_OVERLAP, hole->t0, headFrom, from, to);
         }
         if (!meetsLeaf(hole->s1)) {
-            strip(leaf.s1 - STOP_OVERLAP, hole->s1, hole->t0, headFrom);
+            strip(leaf.s1 - STOP_OVERLAP, hole->s1, hole->t0, headFrom, from, to);
         }
         strip(std::max(hole->s0, leaf.s0 - 0.05f), std::min(hole->s1, leaf.s1 + 0.05f), headFrom,
-              hole->t1);
+              hole->t1, from, to);
+        // Where two leaves of a double door meet, one strip behind both edges, if both
+        // leaves swing to the same side; it stands in the opening, so it is detail that no
+        // click or sight line stops at.
+        for (size_t j = 0; j < leaves.size(); ++j) {
+            float jFrom, jTo;
+            if (j == i || std::fabs(leaves[j].s0 - leaf.s1) > 0.1f ||
+                !StopSpan(leaves[j], thick, jFrom, jTo) || (jFrom < 0) != (from < 0)) {
+                continue;
+            }
+            float n0 = std::max(from, jFrom), n1 = std::min(to, jTo);
+            if (n1 - n0 >= 0.01f) {
+                strip(leaf.s1 - STOP_OVERLAP, leaves[j].s0 + STOP_OVERLAP, hole->t0, headFrom, n0,
+                      n1, &scene.detail);
+            }
+        }
     }
 }
 

@@ -110,11 +110,10 @@ void BuildStairs(LevelScene& scene, const Statement& s) {
     for (auto& g : s.Groups("base", 1)) {
         base = g[0];
     }
-    for (int k = 0; k < n; ++k) {
-        Vec3 o = f.origin + f.along * (k * run) + UP * base;
-        EmitOrientedBox(scene.level, o, f.along * run, UP * (y0 + (k + 1) * rise - base),
-                        f.across * f.width, mat, Scale(scene, mat), 1 << 2);
-    }
+    int riser = MaterialOf(scene, s, s.NameAfter("riser", s.Name(0)));
+    int nosing = MaterialOf(scene, s, s.NameAfter("nosing", s.Name(0)));
+    EmitStairSteps(
+        scene, {f.origin, f.along, f.across, f.width, run, rise, y0, base, n, mat, riser, nosing});
     if (s.Has("nohull")) {
         return;
     }
@@ -161,6 +160,12 @@ void BuildPaving(LevelScene& scene, const Statement& s) {
             float a = x0 + i * tx + gap / 2, b = a + tx - gap, c = z0 + j * tz + gap / 2,
                   d = c + tz - gap;
             Vec3 p[4] = {{a, y, c}, {a, y, d}, {b, y, d}, {b, y, c}};
+            if (gap <= 0) {
+                // Squares laid without joints (the lawn) make one surface: the texture runs
+                // on across them instead of repeating on every square.
+                AddQuadWorldUv(scene.level, p, mat, Scale(scene, mat));
+                continue;
+            }
             // Each slab shows the whole stone texture, turned by its position.
             int turn = (i * 7 + j * 3) % 4;
             float uv[4][2];

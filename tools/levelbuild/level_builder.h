@@ -4,12 +4,14 @@
 #pragma once
 
 #include "geometry.h"
+#include "image_io.h"
 #include "level_source.h"
 #include "mesh.h"
 #include "mesh_seams.h"
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace levelbuild {
@@ -59,7 +61,8 @@ struct LevelModels {
     Mesh level, markers, detail, cutout, water, hull, sky, collectible;
     std::vector<Material> levelMaterials, markerMaterials, detailMaterials, cutoutMaterials,
         waterMaterials, hullMaterials, skyMaterials, collectibleMaterials;
-    std::vector<std::string> textures; // every texture name used by any model
+    std::vector<std::string> textures; // every painted texture name used by any model
+    std::vector<std::pair<std::string, Image>> bakedImages; // light maps by texture name
     // How the fixed counts were met, for the build log.
     std::string report;
 };
@@ -75,8 +78,5 @@ LevelModels AssembleModels(LevelScene& scene);
 // cut-out models and the water) against the scene's allowances; returns the build log lines
 // and throws when a model has more than it is allowed.
 std::string CheckModelSeams(const LevelScene& scene, const LevelModels& models);
-
-// Per-vertex colours of the level from the lamps, the sun and a sky term.
-void BakeLighting(const LevelScene& scene, Mesh& level);
 
 } // namespace levelbuild

@@ -46,6 +46,15 @@ bool Statement::Has(const std::string& word) const {
     return false;
 }
 
+std::string Statement::NameAfter(const std::string& word, const std::string& fallback) const {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == word) {
+            return Name(i + 1);
+        }
+    }
+    return fallback;
+}
+
 std::vector<std::vector<float>> Statement::Groups(const std::string& word, size_t count) const {
     std::vector<std::vector<float>> groups;
     for (size_t i = 0; i < args.size(); ++i) {

@@ -19,6 +19,9 @@ struct Statement {
     const std::string& Name(size_t i) const;
     // Whether a bare word appears among the arguments.
     bool Has(const std::string& word) const;
+    // The name following word, or fallback when word does not appear; throws if word is
+    // last.
+    std::string NameAfter(const std::string& word, const std::string& fallback) const;
     // Numbers following each occurrence of word, count at a time.
     std::vector<std::vector<float>> Groups(const std::string& word, size_t count) const;
 };

@@ -5,7 +5,7 @@
 // Usage: ovrel_levelview <views file> <output folder> [frames of world update] [open]
 // With 'open' every door, flap and panel is opened first.
 // Each line of the views file: NAME EYE_X EYE_Y EYE_Z TARGET_X TARGET_Y TARGET_Z
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/winmain.h"
 #include "d3d8/d3d8_platform.h"
 #include "render/frame.h"

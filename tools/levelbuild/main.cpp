@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
             }
             Require(WritePng(data + "/tex/" + name, image), name);
         }
+        for (const auto& [name, image] : models.bakedImages) {
+            Require(WritePng(data + "/tex/" + name, image), name);
+        }
         Require(WritePng(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
         Require(WritePng(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
         Require(WritePng(data + "/menu1.obr", MakeMainMenu()), "menu1.obr");

@@ -37,6 +37,16 @@ void BuildDoorStops(LevelScene& scene, const std::vector<int>& doors,
                     int material);
 
 void BuildSlab(LevelScene& scene, const Statement& s);
+
+// A flight of steps: origin at the foot's left corner, climbing along, width across; steps
+// of run by rise from a floor at y0, their solid reaching down to base.
+struct StairFlight {
+    Vec3 origin, along, across;
+    float width, run, rise, y0, base;
+    int steps;
+    int tread, riser, nosing; // materials
+};
+void EmitStairSteps(LevelScene& scene, const StairFlight& flight);
 void BuildStairs(LevelScene& scene, const Statement& s);
 void BuildRamp(LevelScene& scene, const Statement& s);
 void BuildPaving(LevelScene& scene, const Statement& s);

@@ -88,7 +88,7 @@ Rgb Render(int x, int y, int s, float& a) {
     float patch = Fbm(x, y, s, 3, 4, 16);
     Rgb c = Mix({0.8f, 0.73f, 0.58f}, {0.92f, 0.86f, 0.71f}, patch);
     c = Scale(c, 0.92f + 0.12f * grain + 0.03f * (Rand01(x, y, 17) - 0.5f));
-    return Mix(c, {0.55f, 0.52f, 0.45f}, std::clamp((streak - 0.55f) * 1.2f, 0.0f, 0.25f));
+    return Mix(c, {0.6f, 0.56f, 0.48f}, std::clamp((streak - 0.6f) * 0.8f, 0.0f, 0.12f));
 }
 
 // Floor boards: eight planks across, each of its own tone, butt joints staggered along them
@@ -452,8 +452,8 @@ Rgb Painting(int x, int y, int s, float& a) {
     return Scale(Mix({0.9f, 0.7f, 0.45f}, {0.4f, 0.6f, 0.85f}, 1 - t), brush);
 }
 
-// Stone step tread, one slab per step: u runs along the step, v from the nosing (0) back
-// to the riser (1); the front edge is worn lighter.
+// Stone step tread: u runs along the step, v back from the nosing, which the texture
+// coordinates start at on every step; the front edge is worn lighter.
 Rgb StoneTread(int x, int y, int s, float& a) {
     a = 1;
     float coarse = Fbm(x, y, s, 8, 4, 241);
@@ -461,18 +461,18 @@ Rgb StoneTread(int x, int y, int s, float& a) {
     Rgb c = Mix({0.6f, 0.57f, 0.51f}, {0.76f, 0.73f, 0.66f}, coarse);
     c = Scale(c, 0.92f + 0.1f * (speck - 0.5f));
     float v = (y + 0.5f) / s;
-    c = Mix(c, {0.82f, 0.8f, 0.74f}, 0.35f * (1.0f - Smooth(0.0f, 0.12f, v)));
+    c = Mix(c, {0.82f, 0.8f, 0.74f}, 0.35f * (1.0f - Smooth(0.0f, 0.05f, v)));
     float joint = Joint(ToLine(static_cast<float>(x), s / 2.0f), 3.0f);
     return Mix(c, {0.4f, 0.38f, 0.34f}, joint * 0.8f);
 }
 
-// Stone riser: darker, rougher face in the shade of the tread above.
+// Stone riser: darker, rougher face in the shade of the nosing above (v runs down from it).
 Rgb StoneRiser(int x, int y, int s, float& a) {
     a = 1;
     float coarse = Fbm(x, y, s, 12, 4, 243);
     Rgb c = Mix({0.4f, 0.38f, 0.35f}, {0.53f, 0.5f, 0.46f}, coarse);
     float v = (y + 0.5f) / s;
-    c = Scale(c, 0.8f + 0.2f * Smooth(0.0f, 0.4f, v)); // shadow under the nosing
+    c = Scale(c, 0.8f + 0.2f * Smooth(0.0f, 0.03f, v)); // shadow under the nosing
     float joint = Joint(ToLine(static_cast<float>(x), s / 2.0f), 3.0f);
     return Mix(Scale(c, 0.94f + 0.12f * Rand01(x, y, 244)), {0.3f, 0.29f, 0.26f}, joint * 0.8f);
 }
@@ -485,16 +485,18 @@ Rgb WoodTread(int x, int y, int s, float& a) {
     float fine = Fbm(x * 0.4f, y * 6.0f, s, 16, 2, 246);
     Rgb c = Mix({0.62f, 0.43f, 0.24f}, {0.46f, 0.3f, 0.16f}, grain * 0.5f + fine * 0.3f);
     float v = (y + 0.5f) / s;
-    return Scale(c, 0.8f + 0.2f * Smooth(0.0f, 0.1f, v) - 0.1f * Smooth(0.9f, 1.0f, v));
+    return Scale(c, 0.85f + 0.15f * Smooth(0.0f, 0.03f, v));
 }
 
 // Painted riser board, off-white with a scuffed lower edge.
 Rgb PaintedRiser(int x, int y, int s, float& a) {
     a = 1;
     float v = (y + 0.5f) / s;
-    float scuff = Fbm(x, y, s, 16, 3, 247) * Smooth(0.75f, 1.0f, v);
+    // A riser is about 0.16 of the texture tall: scuffs along its foot.
+    float scuff =
+        Fbm(x, y, s, 16, 3, 247) * Smooth(0.12f, 0.16f, v) * (1.0f - Smooth(0.2f, 0.22f, v));
     Rgb c = Scale({0.9f, 0.88f, 0.83f}, 0.96f + 0.04f * Fbm(x, y, s, 4, 2, 248));
-    c = Scale(c, 0.82f + 0.18f * Smooth(0.0f, 0.3f, v));
+    c = Scale(c, 0.82f + 0.18f * Smooth(0.0f, 0.04f, v));
     return Mix(c, {0.55f, 0.5f, 0.45f}, scuff * 0.5f);
 }
 

@@ -1,6 +1,6 @@
 // ovrel_runner: the game's start-up and frame loop under a command line, for people looking at
 // the game, end-to-end tests and measurements. See RunnerUsage for the options.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/winmain.h"
 #include "d3d8/d3d8_platform.h"
 #include "player/player_state.h"

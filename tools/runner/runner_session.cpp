@@ -4,7 +4,7 @@
 // saw them.
 #include "tools/runner/runner_session.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "app/winmain.h"
 #include "d3d8/d3d8_platform.h"
 #include "tools/runner/timing_device.h"

@@ -4,7 +4,7 @@
 // at from where it stands would do what the task needs. Tasks are chosen in bot_planning.cpp.
 #include "tools/runner/bot/bot.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/interaction.h"
 #include "player/player_state.h"
 #include "tools/runner/bot/bot_sight.h"

@@ -5,7 +5,7 @@
 // collectible from a place within reach where it is in sight.
 #pragma once
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "tools/runner/bot/hull_geometry.h"
 #include "tools/runner/bot/walk_graph.h"
 #include "tools/runner/runner_session.h"

@@ -4,7 +4,7 @@
 // every place reached, the pool's drain, and last the nearest closed door, to explore.
 #include "tools/runner/bot/bot.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/interaction.h"
 #include "player/player_state.h"
 #include "tools/runner/bot/bot_sight.h"

@@ -2,7 +2,7 @@
 // they have moved.
 #include "tools/runner/bot/bot_sight.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "world/animated_objects.h"
 #include "world/mesh_model.h"
 #include "world/world_models.h"

@@ -3,7 +3,7 @@
 // Planning and playing share these.
 #pragma once
 
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 
 #include <cmath>
 

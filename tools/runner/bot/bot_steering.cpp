@@ -4,7 +4,7 @@
 // places where it stuck cost more to later walks.
 #include "tools/runner/bot/bot.h"
 
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 #include "player/player_state.h"
 #include "tools/runner/bot/bot_sight.h"
 

@@ -1,4 +1,4 @@
 // The global EngineState, constructed before the entry point runs.
-#include "app/engine_state.h"
+#include "core/engine_state.h"
 
 EngineState engine;

@@ -20,7 +20,7 @@ const std::vector<std::string>& StartupWarnings();
 void ClearStartupWarnings();
 
 // A path the engine writes with backslashes ("data\L1.x") as the player sees it on this
-// system ("data/L1.x").
+// system ("data/L1.x"), with a run of separators written as one.
 std::string ShownPath(const char* enginePath);
 
 // The platform's failure text for a file without the file's name in front ("cannot read

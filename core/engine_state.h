@@ -5,15 +5,19 @@
 
 #include "d3d8/d3d8.h"
 #include "d3dx/d3dx8.h"
-#include "player/vector_ops.h"
+#include "core/vector_ops.h"
 #include "win32/windows.h"
 
 #include <cstdint>
 
-constexpr int SCREEN_MODE_GAME = 0;
-constexpr int SCREEN_MODE_MENU = 1;
-constexpr int SCREEN_MODE_TITLE = 2;
-constexpr int SCREEN_MODE_END = 3;
+// What a frame shows: the game, or one of the full-screen images (above 0). Stored in
+// EngineState::screenMode as its number.
+enum ScreenMode : int32_t {
+    SCREEN_MODE_GAME = 0,
+    SCREEN_MODE_MENU = 1,
+    SCREEN_MODE_TITLE = 2,
+    SCREEN_MODE_END = 3,
+};
 
 constexpr int TEXTURE_SLOT_COUNT = 7;
 constexpr int COLLECTIBLE_CAPACITY = 50;

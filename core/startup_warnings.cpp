@@ -1,5 +1,5 @@
 // Start-up warnings on stderr, kept in order for tests.
-#include "app/startup_warnings.h"
+#include "core/startup_warnings.h"
 
 #include <cstdio>
 #include <set>
@@ -40,10 +40,15 @@ void ClearStartupWarnings() {
 }
 
 std::string ShownPath(const char* enginePath) {
-    std::string shown = enginePath != nullptr ? enginePath : "";
-    for (char& c : shown) {
-        if (c == '\\') {
-            c = '/';
+    // Model files often double their separators (data\\tex\\gem.png); the system reads a
+    // run of them as one, and so does the player.
+    std::string shown;
+    for (const char* c = enginePath != nullptr ? enginePath : ""; *c != '\0'; ++c) {
+        const bool separator = *c == '\\' || *c == '/';
+        if (!separator) {
+            shown += *c;
+        } else if (shown.empty() || shown.back() != '/') {
+            shown += '/';
         }
     }
     return shown;
