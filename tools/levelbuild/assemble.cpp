@@ -246,8 +246,9 @@ LevelModels AssembleModels(LevelScene& scene) {
     out.cutout = scene.cutout;
     LightMapOptions lightMaps;
     lightMaps.walls = true;
-    LitLevel lit = LightLevel(scene, level.mesh, FIRST_BOX_FACE, FIRST_BOX_FACE + 12 * OBJECT_COUNT,
-                              out.detail, out.cutout, lightMaps);
+    LitLevel lit = LightLevel(scene, level.mesh, FIRST_OBJECT_LEVEL_FACE,
+                              FIRST_OBJECT_LEVEL_FACE + OBJECT_FACES * OBJECT_COUNT, out.detail,
+                              out.cutout, lightMaps);
     report << lit.report;
     ShadeObjectBoxes(level.mesh);
     out.markers = std::move(lit.markers);
