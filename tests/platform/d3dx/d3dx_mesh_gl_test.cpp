@@ -3,6 +3,7 @@
 #include "platform/d3d8/d3d8_test_util.h"
 
 #include "d3dx/d3dx8.h"
+#include "support/temp_path.h"
 
 #include <cstring>
 #include <filesystem>
@@ -33,7 +34,7 @@ Mesh {
 TEST(D3DXMeshGl, SubsetsDrawTheirOwnFaces) {
     Scene scene(32, 32);
     ASSERT_TRUE(scene.Ready());
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "ovrel_quads.x";
+    const std::filesystem::path path = TestTempPath("quads.x");
     std::ofstream(path) << TWO_QUADS;
     LPD3DXMESH mesh = nullptr;
     DWORD materials = 0;

@@ -1,6 +1,7 @@
 // D3DXLoadMeshFromX, ID3DXMesh and ID3DXBuffer against the in-memory device: the buffers the
 // engine locks, the material records, subsets drawn by attribute, and load failures.
 #include "support/fake_device.h"
+#include "support/temp_path.h"
 
 #include "win32/win32_platform.h"
 
@@ -13,10 +14,9 @@
 namespace {
 
 std::string WriteTemp(const std::string& name, const std::string& contents) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "ovrel_d3dx_test";
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / name, std::ios::binary) << contents;
-    return (dir / name).string();
+    const std::filesystem::path path = TestTempPath(name);
+    std::ofstream(path, std::ios::binary) << contents;
+    return path.string();
 }
 
 // The level's layout: position, normal, colour, texture coordinate (36 bytes), faces grouped

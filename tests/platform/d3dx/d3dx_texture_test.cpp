@@ -1,6 +1,7 @@
 // D3DXCreateTextureFromFileA against the in-memory device: formats kept or widened, the
 // file's mip levels copied, missing levels built by 2x2 averaging, failures named.
 #include "support/fake_device.h"
+#include "support/temp_path.h"
 #include "x_test_util.h"
 
 #include "win32/win32_platform.h"
@@ -29,8 +30,7 @@ TEST(D3DXTexture, PhotoFormatsGetAFullChainOfAveragedLevels) {
     // A 2x2 24-bit TGA, bottom row first: blue, white / red, green.
     const uint8_t tga[18 + 12] = {0, 0,  2, 0,   0, 0, 0,   0,   0,   0, 0, 0,   2, 0,   2,
                                   0, 24, 0, 255, 0, 0, 255, 255, 255, 0, 0, 255, 0, 255, 0};
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / "ovrel_d3dx_2x2.tga";
+    const std::filesystem::path path = TestTempPath("2x2.tga");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(tga), sizeof tga);
     FakeDevice device;
     FakeTexture* texture = Load(device, path.string());

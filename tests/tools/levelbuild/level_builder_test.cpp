@@ -8,6 +8,7 @@
 #include "tools/levelbuild/x_writer.h"
 
 #include "d3dx/d3dx8.h"
+#include "support/temp_path.h"
 #include "support/fake_device.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +27,7 @@ using namespace levelbuild;
 namespace {
 
 std::string TempPath(const std::string& name) {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() / "ovrel_levelbuild_test";
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    return TestTempPath(name).string();
 }
 
 std::vector<uint8_t> ReadAll(const std::string& path) {
