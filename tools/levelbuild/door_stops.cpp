@@ -2,8 +2,9 @@
 // is a little wider and taller than the leaf so that the leaf swings free; the stops close
 // that slit on the side the leaf never swings to, so that no light from the room behind
 // shows beside a closed door.
-#include "object_table.h"
+#include "object_boxes.h"
 #include "scene_statements.h"
+#include "world/object_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,8 +26,8 @@ struct LeafSpace {
 
 LeafSpace SpaceOf(int object, Vec3 start, Vec3 d, Vec3 n) {
     LeafSpace space{1e9f, -1e9f, 1e9f, -1e9f, 1e9f, -1e9f, -1e9f, false};
-    const AnimatedObject& o = OBJECTS[object];
-    space.slides = Length(o.slide) > 0;
+    const ::Vec3& slide = OBJECT_TABLE[object].slideOffset;
+    space.slides = slide.x != 0 || slide.y != 0 || slide.z != 0;
     for (int step = 0; step <= 40; ++step) {
         Vec3 pos[24], nrm[24];
         ObjectBox(object, step / 40.0f, pos, nrm);

@@ -1,7 +1,7 @@
 // The build's crack check: seams of the models the player sees, against what the level
 // description allows.
 #include "level_builder.h"
-#include "object_table.h"
+#include "world/object_table.h"
 
 #include <sstream>
 #include <stdexcept>
@@ -17,7 +17,8 @@ std::string CheckModelSeams(const LevelScene& scene, const LevelModels& models) 
     // The object boxes move and are closed solids of their own; the walls around them are
     // what must meet.
     const Checked checked[] = {
-        {"L1.x", &models.level, FIRST_BOX_FACE, FIRST_BOX_FACE + 12 * OBJECT_COUNT},
+        {"L1.x", &models.level, FIRST_OBJECT_LEVEL_FACE,
+         FIRST_OBJECT_LEVEL_FACE + OBJECT_FACES * OBJECT_COUNT},
         {"L1add1.x", &models.detail, 0, 0},
         {"L1add2.x", &models.cutout, 0, 0},
         {"L1add5.x", &models.water, 0, 0},

@@ -2,7 +2,7 @@
 // door stops beside closed leaves, the lawn's running texture and the build's crack check
 // against the allowances of the level description.
 #include "tools/levelbuild/level_builder.h"
-#include "tools/levelbuild/object_table.h"
+#include "tools/levelbuild/object_boxes.h"
 
 #include <gtest/gtest.h>
 
