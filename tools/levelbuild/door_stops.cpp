@@ -6,8 +6,6 @@
 #include "scene_statements.h"
 #include "world/object_table.h"
 
-#include "world/object_table.h"
-
 #include <algorithm>
 #include <cmath>
 

@@ -1,7 +1,6 @@
 // The build's crack check: seams of the models the player sees, against what the level
 // description allows.
 #include "level_builder.h"
-
 #include "world/object_table.h"
 
 #include <sstream>
