@@ -16,8 +16,10 @@ HRESULT D3D8BufferStore::Lock(UINT offset, UINT size, BYTE** ppbData, DWORD flag
     *ppbData = bytes.data() + offset;
     ++lockCount;
     // A read-only lock leaves the OpenGL copy as it is.
-    if ((flags & D3DLOCK_READONLY) == 0)
+    if ((flags & D3DLOCK_READONLY) == 0) {
         dirty = true;
+        ++writeLocks;
+    }
     return D3D_OK;
 }
 
@@ -41,6 +43,7 @@ GLuint D3D8BufferStore::Prepare(GLenum target, GLuint& bound) {
         bound = glBuffer;
     }
     dirty = false;
+    changed.clear();
     if (uploaded.size() != bytes.size()) {
         // The first upload of the bytes; a buffer written again after it keeps a copy of
         // what OpenGL holds, so that later uploads send only what changed.
@@ -49,6 +52,8 @@ GLuint D3D8BufferStore::Prepare(GLenum target, GLuint& bound) {
         glBufferSize = bytes.size();
         if (rewritten)
             uploaded = bytes;
+        changed.push_back({0, bytes.size()});
+        ++generation;
         return glBuffer;
     }
     // Locks hand out the whole buffer; comparing with the copy finds the ranges written.
@@ -71,8 +76,11 @@ GLuint D3D8BufferStore::Prepare(GLenum target, GLuint& bound) {
                         bytes.data() + at);
         std::memcpy(uploaded.data() + at, bytes.data() + at, end - at);
         ++rangeUploads;
+        changed.push_back({at, end});
         at = end;
     }
+    if (!changed.empty())
+        ++generation;
     return glBuffer;
 }
 

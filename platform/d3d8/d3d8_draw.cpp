@@ -145,6 +145,21 @@ HRESULT D3D8Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, GLuint vert
             return D3DERR_INVALIDCALL;
     }
 
+    GLuint elements = 0;
+    if (indices != nullptr) {
+        elements = indices->store.Prepare(GL_ELEMENT_ARRAY_BUFFER, cache.elementBuffer);
+        // Lines and points of an unfilled triangle reach half a pixel beyond it.
+        if (mode == GL_TRIANGLES && !layout.pretransformed && culling &&
+            state.renderStates[D3DRS_FILLMODE] == D3DFILL_SOLID &&
+            primitiveCount >= D3D8TriangleCulling::SMALLEST_CULLED_TRIANGLES) {
+            CullTriangles(*indices, vertexStride, startIndex, static_cast<UINT>(count), baseVertex);
+            if (visibleRuns.empty())
+                return D3D_OK;
+        } else {
+            visibleRuns.assign(1, {startIndex, static_cast<uint32_t>(count)});
+        }
+    }
+
     const bool points = mode == GL_POINTS;
     const D3D8ProgramKey key = D3D8MakeProgramKey(state, layout, points, textures[0] != nullptr);
     if (programs.Use(key, stateFiltering))
@@ -157,19 +172,59 @@ HRESULT D3D8Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, GLuint vert
     ApplyConstants(key);
 
     if (indices != nullptr) {
-        GLuint elements = indices->store.Prepare(GL_ELEMENT_ARRAY_BUFFER, cache.elementBuffer);
         if (Differs(cache.elementBuffer, elements))
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, elements);
-        const GLenum indexType = indices->IndexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-        const uintptr_t offset = static_cast<uintptr_t>(startIndex) * indices->IndexSize();
-        glDrawElementsBaseVertex(mode, count, indexType, reinterpret_cast<const void*>(offset),
-                                 baseVertex);
+        DrawRuns(mode, indices->IndexSize(), baseVertex);
     } else {
         glDrawArrays(mode, static_cast<GLint>(firstVertex), count);
     }
     // Every state this layer translates must be one OpenGL accepts.
     assert(glGetError() == GL_NO_ERROR);
     return D3D_OK;
+}
+
+void D3D8Device::CullTriangles(D3D8IndexBuffer& indices, UINT vertexStride, UINT startIndex,
+                               UINT indexCount, int baseVertex) {
+    D3D8CullingSource source;
+    source.vertices = streamSource->store.bytes.data();
+    source.vertexBytes = streamSource->store.bytes.size();
+    source.stride = vertexStride;
+    source.vertexBufferId = streamSource->resourceId;
+    source.vertexGeneration = streamSource->store.generation;
+    source.changed = &streamSource->store.changed;
+    source.indices = indices.store.bytes.data();
+    source.indexBytes = indices.store.bytes.size();
+    source.indexSize = indices.IndexSize();
+    source.indexGeneration = indices.store.generation;
+    source.baseVertex = baseVertex;
+    float worldView[16], clip[16];
+    Multiply(state.transforms[D3DTS_WORLD], state.transforms[D3DTS_VIEW], worldView);
+    D3DMATRIX combined;
+    std::memcpy(&combined.m[0][0], worldView, sizeof worldView);
+    Multiply(combined, state.transforms[D3DTS_PROJECTION], clip);
+    culledTriangles +=
+        indices.culling.VisibleRuns(source, startIndex, indexCount, clip, visibleRuns);
+}
+
+void D3D8Device::DrawRuns(GLenum mode, UINT indexSize, int baseVertex) {
+    const GLenum indexType = indexSize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    auto offset = [&](const D3D8IndexRun& run) {
+        return reinterpret_cast<const void*>(static_cast<uintptr_t>(run.firstIndex) * indexSize);
+    };
+    if (visibleRuns.size() == 1) {
+        glDrawElementsBaseVertex(mode, static_cast<GLsizei>(visibleRuns[0].indexCount), indexType,
+                                 offset(visibleRuns[0]), baseVertex);
+        return;
+    }
+    runCounts.clear();
+    runOffsets.clear();
+    runBases.assign(visibleRuns.size(), baseVertex);
+    for (const D3D8IndexRun& run : visibleRuns) {
+        runCounts.push_back(static_cast<GLsizei>(run.indexCount));
+        runOffsets.push_back(offset(run));
+    }
+    glMultiDrawElementsBaseVertex(mode, runCounts.data(), indexType, runOffsets.data(),
+                                  static_cast<GLsizei>(visibleRuns.size()), runBases.data());
 }
 
 void D3D8Device::ApplyPipelineState() {

@@ -5,6 +5,7 @@
 
 #include "d3d8/d3d8.h"
 #include "d3d8/d3d8_platform.h"
+#include "d3d8/d3d8_triangle_culling.h"
 #include "win32/ref_counted.h"
 
 #include <SDL2/SDL.h>
@@ -120,6 +121,10 @@ struct D3D8BufferStore {
     std::vector<BYTE> uploaded;
     size_t glBufferSize = 0;
     uint64_t rangeUploads = 0; // partial uploads so far
+    uint64_t writeLocks = 0;   // locks that may have written
+    // Counts the uploads that changed the contents; changed holds the byte ranges of the last.
+    uint64_t generation = 0;
+    std::vector<D3D8ByteRange> changed;
     // Granularity of the comparison: small enough to send little, large enough for memcmp.
     static constexpr size_t COMPARE_BLOCK = 256;
 
@@ -167,6 +172,8 @@ class D3D8IndexBuffer final : public D3D8Resource<IDirect3DIndexBuffer8> {
     uint32_t MaxIndex(UINT start, UINT count) const;
     // The largest index anywhere in the buffer, recomputed after writes.
     uint32_t MaxIndex();
+    // The chunks of the large draws made from these indices.
+    D3D8TriangleCulling culling;
 
   private:
     uint32_t maxIndex = 0;
@@ -454,6 +461,8 @@ class D3D8Device final : public RefCounted<IDirect3DDevice8> {
     bool presentToWindow = true;
     bool stateFiltering = true;
     bool compressedUpload = true;
+    bool culling = true;
+    uint64_t culledTriangles = 0;
     D3D8ProgramCache programs;
     bool s3tcAvailable = false;
     uint64_t glStateCalls = 0;
@@ -475,6 +484,11 @@ class D3D8Device final : public RefCounted<IDirect3DDevice8> {
     bool ApplyVertexLayout(GLuint buffer, UINT stride, const D3D8VertexLayout& layout);
     void ApplyConstants(const D3D8ProgramKey& key);
     void ApplyViewport();
+    // Fills visibleRuns with the parts of a large triangle list that may reach the screen.
+    void CullTriangles(D3D8IndexBuffer& indices, UINT vertexStride, UINT startIndex,
+                       UINT indexCount, int baseVertex);
+    // Draws visibleRuns from the bound index buffer.
+    void DrawRuns(GLenum mode, UINT indexSize, int baseVertex);
 
     // Issues a cached OpenGL state change; true when the call must be made.
     template <class T> bool Differs(T& cached, const T& value) {
@@ -502,6 +516,11 @@ class D3D8Device final : public RefCounted<IDirect3DDevice8> {
     GLuint streamBuffer = 0;
     GLuint sampler = 0;
     D3D8GlCache cache;
+    // Per-draw scratch, kept so that drawing allocates nothing once warm.
+    std::vector<D3D8IndexRun> visibleRuns;
+    std::vector<GLsizei> runCounts;
+    std::vector<const void*> runOffsets;
+    std::vector<GLint> runBases;
 
     D3D8State state;
     std::array<D3D8Texture*, 8> textures{};

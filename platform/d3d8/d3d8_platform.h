@@ -65,3 +65,14 @@ void D3D8SetSpecialisedPrograms(IDirect3DDevice8* device, bool enabled);
 
 // How many specialised programs the device has built so far.
 size_t D3D8SpecialisedProgramCount(IDirect3DDevice8* device);
+
+// Large indexed triangle lists are sent without the chunks that lie wholly outside the view
+// volume (the picture is the same). Off, every draw is sent whole; tests compare the two.
+void D3D8SetTriangleCulling(IDirect3DDevice8* device, bool enabled);
+
+// How many triangles the device has left out of draws that way so far.
+uint64_t D3D8CulledTriangleCount(IDirect3DDevice8* device);
+
+// How many locks of a vertex or index buffer of this layer could have written to it (all but
+// read-only ones). False for a buffer that is not one of this layer's.
+bool D3D8BufferWriteCount(IUnknown* buffer, uint64_t& count);

@@ -111,3 +111,26 @@ size_t D3D8SpecialisedProgramCount(IDirect3DDevice8* device) {
     D3D8Device* d = AsDevice(device);
     return d != nullptr ? d->programs.SpecialisedCount() : 0;
 }
+
+void D3D8SetTriangleCulling(IDirect3DDevice8* device, bool enabled) {
+    if (D3D8Device* d = AsDevice(device))
+        d->culling = enabled;
+}
+
+uint64_t D3D8CulledTriangleCount(IDirect3DDevice8* device) {
+    D3D8Device* d = AsDevice(device);
+    return d != nullptr ? d->culledTriangles : 0;
+}
+
+bool D3D8BufferWriteCount(IUnknown* buffer, uint64_t& count) {
+    auto* tracked = dynamic_cast<D3D8Tracked*>(buffer);
+    if (auto* vertices = dynamic_cast<D3D8VertexBuffer*>(tracked)) {
+        count = vertices->store.writeLocks;
+        return true;
+    }
+    if (auto* indices = dynamic_cast<D3D8IndexBuffer*>(tracked)) {
+        count = indices->store.writeLocks;
+        return true;
+    }
+    return false;
+}

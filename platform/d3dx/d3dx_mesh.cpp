@@ -2,12 +2,14 @@
 // made by the device in the pool the mesh options ask for; the engine asks for system
 // memory so it can lock and rewrite vertices every frame. DrawSubset draws the runs of
 // faces that carry one attribute, in face order.
+#include "d3d8/d3d8_platform.h"
 #include "d3dx/d3dx8.h"
 #include "win32/ref_counted.h"
 
 #include "d3dx/d3dx_intersect_cache.h"
 #include "d3dx/d3dx_local.h"
 
+#include <array>
 #include <new>
 #include <vector>
 
@@ -108,6 +110,16 @@ class D3DXMeshImpl final : public RefCounted<ID3DXMesh> {
     // methods, which set the flag, or one held from earlier, which shows as a reference
     // beyond the mesh's own. Only with neither can the comparison be skipped.
     bool GeometryMayHaveChanged() {
+        // The device's own buffers count the locks that may have written, however the
+        // buffer was reached: the count alone decides.
+        std::array<uint64_t, 2> writes{};
+        if (D3D8BufferWriteCount(vertexBuffer, writes[0]) &&
+            D3D8BufferWriteCount(indexBuffer, writes[1])) {
+            const bool changed = !writesSeen || writes != seenWrites;
+            seenWrites = writes;
+            writesSeen = true;
+            return changed;
+        }
         const bool shared = Shared(vertexBuffer) || Shared(indexBuffer);
         const bool changed = geometryMayChange || shared;
         // While others hold a buffer they may write after this check, so it stays set.
@@ -167,6 +179,8 @@ class D3DXMeshImpl final : public RefCounted<ID3DXMesh> {
     std::vector<Range> ranges;
     bool rangesDirty = true;
     bool geometryMayChange = true;
+    std::array<uint64_t, 2> seenWrites{};
+    bool writesSeen = false;
     IDirect3DVertexBuffer8* vertexBuffer = nullptr;
     IDirect3DIndexBuffer8* indexBuffer = nullptr;
 };

@@ -81,6 +81,48 @@ TEST(D3DXMeshGl, SubsetsDrawTheirOwnFaces) {
     mesh->Release();
 }
 
+// The device holds a drawn mesh's buffers, so only the buffers' own count of writing locks
+// tells whether the ray-cast hierarchy is still the geometry's.
+TEST(D3DXMeshGl, RayCastsSeeVerticesMovedWhileTheDeviceHoldsTheBuffer) {
+    Scene scene(16, 16);
+    ASSERT_TRUE(scene.Ready());
+    const std::filesystem::path path = TestTempPath("quads_cast.x");
+    std::ofstream(path) << TWO_QUADS;
+    LPD3DXMESH mesh = nullptr;
+    ASSERT_EQ(D3DXLoadMeshFromX(path.string().c_str(), D3DXMESH_SYSTEMMEM, scene.device, nullptr,
+                                nullptr, nullptr, &mesh),
+              D3D_OK);
+    scene.device->BeginScene();
+    mesh->DrawSubset(0);
+    scene.device->EndScene();
+    LPDIRECT3DVERTEXBUFFER8 vb = nullptr;
+    ASSERT_EQ(mesh->GetVertexBuffer(&vb), D3D_OK);
+    const D3DXVECTOR3 origin(-0.5f, 0.0f, -1.0f), ahead(0.0f, 0.0f, 1.0f);
+    auto distance = [&] {
+        BOOL hit = FALSE;
+        float dist = -1.0f;
+        EXPECT_EQ(D3DXIntersect(mesh, &origin, &ahead, &hit, nullptr, nullptr, nullptr, &dist,
+                                nullptr, nullptr),
+                  D3D_OK);
+        return hit ? dist : -1.0f;
+    };
+    EXPECT_FLOAT_EQ(distance(), 1.5f);
+    for (const float z : {2.0f, 3.0f}) {
+        BYTE* vertices = nullptr;
+        ASSERT_EQ(vb->Lock(0, 0, &vertices, 0), D3D_OK);
+        for (int v = 0; v < 4; ++v)
+            std::memcpy(vertices + 16 * v + 8, &z, 4);
+        vb->Unlock();
+        EXPECT_FLOAT_EQ(distance(), z + 1.0f);
+        // A read-only lock leaves the hierarchy as it is, and still right.
+        ASSERT_EQ(vb->Lock(0, 0, &vertices, D3DLOCK_READONLY), D3D_OK);
+        vb->Unlock();
+        EXPECT_FLOAT_EQ(distance(), z + 1.0f);
+    }
+    vb->Release();
+    mesh->Release();
+}
+
 TEST(D3DXMeshGl, TexturesKeepTheirFormatsAndChains) {
     Scene scene(16, 16);
     ASSERT_TRUE(scene.Ready());
