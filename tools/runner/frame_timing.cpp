@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace {
 
@@ -14,8 +15,13 @@ double Milliseconds(FrameTimer::Clock::duration d) {
 
 } // namespace
 
+FrameTimer::FrameTimer() : FrameTimer(Clock::now, ThreadCpuMilliseconds) {}
+
+FrameTimer::FrameTimer(WallClock wall, CpuClock cpu)
+    : wallClock(std::move(wall)), cpuClock(std::move(cpu)) {}
+
 void FrameTimer::BeginFrame() {
-    frameStart = Clock::now();
+    frameStart = wallClock();
     drawStarted = false;
     presented = false;
 }
@@ -28,17 +34,17 @@ double FrameTimer::ThreadCpuMilliseconds() {
 
 void FrameTimer::BeginPresent() {
     DeviceCall();
-    presentStart = Clock::now();
-    presentStartCpu = ThreadCpuMilliseconds();
+    presentStart = wallClock();
+    presentStartCpu = cpuClock();
 }
 
 void FrameTimer::EndPresent() {
-    presentEnd = Clock::now();
+    presentEnd = wallClock();
     presented = true;
 }
 
 void FrameTimer::EndFrame() {
-    const Clock::time_point frameEnd = Clock::now();
+    const Clock::time_point frameEnd = wallClock();
     FrameTimes times;
     times.total = Milliseconds(frameEnd - frameStart);
     if (!drawStarted) {

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,13 +22,19 @@ struct FrameTimes {
 class FrameTimer {
   public:
     using Clock = std::chrono::steady_clock;
+    using WallClock = std::function<Clock::time_point()>;
+    using CpuClock = std::function<double()>; // the calling thread's CPU time, milliseconds
+
+    // The steady clock and the thread's CPU clock, or the given ones (tests step them).
+    FrameTimer();
+    FrameTimer(WallClock wall, CpuClock cpu);
 
     void BeginFrame();
     // The first device call of a frame ends its update part and starts its drawing.
     void DeviceCall() {
         if (!drawStarted) {
-            drawStart = Clock::now();
-            drawStartCpu = ThreadCpuMilliseconds();
+            drawStart = wallClock();
+            drawStartCpu = cpuClock();
             drawStarted = true;
         }
     }
@@ -39,6 +46,9 @@ class FrameTimer {
 
   private:
     static double ThreadCpuMilliseconds();
+
+    WallClock wallClock;
+    CpuClock cpuClock;
 
     Clock::time_point frameStart{};
     Clock::time_point drawStart{};
