@@ -11,6 +11,7 @@
 #include "win32/win32_platform.h"
 #include "world/world_models.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -87,6 +88,7 @@ InputSource DemoSource(std::shared_ptr<Demo> demo) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const auto mainEntered = std::chrono::steady_clock::now();
     RunnerOptions options;
     std::string error;
     if (!ParseRunnerOptions(argc, argv, options, error)) {
@@ -173,6 +175,13 @@ int main(int argc, char** argv) {
 
     if (options.stats) {
         PrintStats(result, seed);
+        if (result.frames > 0) {
+            std::printf(
+                "start-up to the first frame: %.1f ms wall from main, %.1f ms process CPU\n",
+                std::chrono::duration<double, std::milli>(result.firstFrameEnd - mainEntered)
+                    .count(),
+                result.firstFrameCpuSeconds * 1000.0);
+        }
     }
     if (bot && options.stats) {
         std::fputs(bot->Report().c_str(), stdout);

@@ -153,6 +153,10 @@ SessionResult RunSession(const SessionOptions& options, const InputSource& sourc
         if (options.timing) {
             timer.EndFrame();
         }
+        if (frame == 0) {
+            result.firstFrameEnd = Clock::now();
+            result.firstFrameCpuSeconds = ProcessCpuSeconds();
+        }
         const bool endScreen = engine.screenMode == SCREEN_MODE_END;
         if (WantsScreenshot(options, frame)) {
             TakeScreenshots(options, frame, realDevice, result);

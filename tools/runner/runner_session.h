@@ -8,6 +8,7 @@
 #include "tools/runner/frame_timing.h"
 
 #include <functional>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ struct SessionResult {
     double seconds = 0.0;    // wall time of the frame loop
     double cpuSeconds = 0.0; // process CPU time of the frame loop (all threads)
     std::vector<FrameTimes> timings;
+    // When the first frame had been presented, and the process CPU time by then.
+    std::chrono::steady_clock::time_point firstFrameEnd{};
+    double firstFrameCpuSeconds = 0.0;
     Demo demo;                         // the recording, when asked for
     std::vector<std::string> failures; // screenshots that could not be written
 };
