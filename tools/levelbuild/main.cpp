@@ -6,6 +6,7 @@
 #include "level_builder.h"
 #include "level_source.h"
 #include "menus.h"
+#include "texture_files.h"
 #include "textures.h"
 #include "x_writer.h"
 
@@ -29,6 +30,14 @@ void WriteModel(const std::string& dir, const std::string& file, const std::stri
     Require(WriteXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"), file);
 }
 
+// The level's textures go out with their mip chains, so the game only copies them.
+void WriteTexture(const std::string& dir, const std::string& name, const Image& image,
+                  std::string& report) {
+    TextureFile file = MakeTextureFile(image);
+    Require(WriteTextureFile(dir + "/tex/" + name, file), name);
+    report += DescribeTextureFile(name, file);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -38,6 +47,9 @@ int main(int argc, char** argv) {
     }
     try {
         std::string data = argv[2];
+        // The folder holds only what this build writes: no texture of an earlier build stays
+        // behind to be installed with the game.
+        std::filesystem::remove_all(data + "/tex");
         std::filesystem::create_directories(data + "/tex");
         LevelScene scene = BuildScene(ReadLevelSource(argv[1]));
         LevelModels models = AssembleModels(scene);
@@ -63,10 +75,10 @@ int main(int argc, char** argv) {
             if (!MakeTexture(stem, image)) {
                 throw std::runtime_error("no painter for texture " + name);
             }
-            Require(WritePng(data + "/tex/" + name, image), name);
+            WriteTexture(data, name, image, models.report);
         }
         for (const auto& [name, image] : models.bakedImages) {
-            Require(WritePng(data + "/tex/" + name, image), name);
+            WriteTexture(data, name, image, models.report);
         }
         Require(WritePng(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
         Require(WritePng(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
