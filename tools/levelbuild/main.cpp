@@ -30,12 +30,17 @@ void WriteModel(const std::string& dir, const std::string& file, const std::stri
     Require(WriteXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"), file);
 }
 
-// The level's textures go out with their mip chains, so the game only copies them.
+// The level's textures go out with their mip chains, so the game only copies them. The log
+// names those the blocks would spoil; the rest are counted.
 void WriteTexture(const std::string& dir, const std::string& name, const Image& image,
-                  std::string& report) {
+                  int& compressed, std::string& report) {
     TextureFile file = MakeTextureFile(image);
     Require(WriteTextureFile(dir + "/tex/" + name, file), name);
-    report += DescribeTextureFile(name, file);
+    if (file.blocks.empty()) {
+        report += "kept 32-bit: " + DescribeTextureFile(name, file);
+    } else {
+        ++compressed;
+    }
 }
 
 } // namespace
@@ -69,21 +74,27 @@ int main(int argc, char** argv) {
         WriteModel(data, "kelmar.x", "Collectible", models.collectible, models.collectibleMaterials,
                    levelLayout);
 
+        int compressed = 0;
         for (const std::string& name : models.textures) {
             Image image;
             std::string stem = name.substr(0, name.find('.'));
             if (!MakeTexture(stem, image)) {
                 throw std::runtime_error("no painter for texture " + name);
             }
-            WriteTexture(data, name, image, models.report);
+            WriteTexture(data, name, image, compressed, models.report);
         }
         for (const auto& [name, image] : models.bakedImages) {
-            WriteTexture(data, name, image, models.report);
+            WriteTexture(data, name, image, compressed, models.report);
         }
-        Require(WritePng(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
-        Require(WritePng(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
-        Require(WritePng(data + "/menu1.obr", MakeMainMenu()), "menu1.obr");
-        Require(WritePng(data + "/menu2.obr", MakeEndScreen()), "menu2.obr");
+        models.report += "textures: " + std::to_string(compressed) + " of " +
+                         std::to_string(models.textures.size() + models.bakedImages.size()) +
+                         " in DXT blocks\n";
+        // The game recognises images by content: the corona sprite and the menu screens are
+        // DDS files too, with the chain the loader would otherwise build from a PNG.
+        Require(WriteDds(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
+        Require(WriteDds(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
+        Require(WriteDds(data + "/menu1.obr", MakeMainMenu()), "menu1.obr");
+        Require(WriteDds(data + "/menu2.obr", MakeEndScreen()), "menu2.obr");
         Require(WriteDds(data + "/test4.dds", MakeHudIcon()), "test4.dds");
         Require(WriteDds(data + "/temp2.dds", MakeSpareImage()), "temp2.dds");
         Require(WriteDds(data + "/test10.dds", MakeCollectibleIcon()), "test10.dds");
