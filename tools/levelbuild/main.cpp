@@ -8,7 +8,7 @@
 #include "menus.h"
 #include "texture_files.h"
 #include "textures.h"
-#include "x_writer.h"
+#include "x_binary_writer.h"
 
 #include <cstdio>
 #include <exception>
@@ -27,7 +27,9 @@ void Require(bool ok, const std::string& what) {
 
 void WriteModel(const std::string& dir, const std::string& file, const std::string& frame,
                 const Mesh& mesh, const std::vector<Material>& materials, VertexLayout layout) {
-    Require(WriteXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"), file);
+    // Binary: the game reads raw floats instead of parsing some ten megabytes of decimals.
+    Require(WriteBinaryXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"),
+            file);
 }
 
 // The level's textures go out with their mip chains, so the game only copies them. The log
