@@ -54,8 +54,9 @@ void D3D8SetStateFiltering(IDirect3DDevice8* device, bool enabled);
 // How many OpenGL state-setting calls the device has issued for draws and clears so far.
 uint64_t D3D8GlStateCallCount(IDirect3DDevice8* device);
 
-// Without the compressed-texture extension DXT textures are decompressed on upload; tests
-// force that path with this switch (it applies to textures uploaded afterwards).
+// Without the compressed-texture extension, or on a software rasteriser, DXT textures are
+// decompressed on upload; tests choose either path with this switch (it applies to textures
+// uploaded afterwards, and compressed upload only where the extension is there).
 void D3D8SetCompressedUpload(IDirect3DDevice8* device, bool enabled);
 
 // Draws use a program specialised for the fixed-function state at hand, built the first time

@@ -103,8 +103,8 @@ void D3D8Texture::UploadLevel(GLint index, const MipLevel& level, bool compresse
         glCompressedTexImage2D(GL_TEXTURE_2D, index, info.internalFormat, width, height, 0,
                                static_cast<GLsizei>(level.bytes.size()), level.bytes.data());
     } else {
-        // Without the S3TC extension the blocks are decoded here, to the colours the platform
-        // gives them, and go up as 32-bit ARGB.
+        // Without the S3TC extension, or on a software rasteriser, the blocks are decoded here,
+        // to the colours the platform gives them, and go up as 32-bit ARGB.
         std::vector<uint32_t> argb(static_cast<size_t>(level.width) * level.height);
         DxtDecodeLevel(info.format, level.bytes.data(), D3D8RowPitch(info, level.width),
                        level.width, level.height, argb.data(), level.width);

@@ -116,7 +116,7 @@ TEST_F(PlayerMessages, StartUpFailuresSayWhatIsWrongInOneLine) {
 
 TEST_F(PlayerMessages, WarningsComeOnceEachAndTheGameRuns) {
     // No audio device, a texture gone from the data folder and a game speed of 0.
-    LinkData(folder / "data", {"tex/gem.png"});
+    LinkData(folder / "data", {"tex/gem.dds"});
     WriteSetup(folder / "Setup.txt", "GAME_SPEED= 0");
     const RunResult run = RunIn(folder, (BIN / "ovrel_runner").string() + " --frames 3", "nosuch");
     EXPECT_EQ(run.status, 0) << run.output;
@@ -125,7 +125,7 @@ TEST_F(PlayerMessages, WarningsComeOnceEachAndTheGameRuns) {
                                   "to 10000; the game runs at the default speed, 2000\n"),
               1)
         << run.output;
-    EXPECT_EQ(CountOf(run.output, "ovrel: warning: cannot load the texture data/tex/gem.png named "
+    EXPECT_EQ(CountOf(run.output, "ovrel: warning: cannot load the texture data/tex/gem.dds named "
                                   "by data/kelmar.x: No such file or directory; its surfaces are "
                                   "drawn without it\n"),
               1)

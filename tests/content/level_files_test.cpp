@@ -4,11 +4,16 @@
 #include "level_data.h"
 
 #include "d3dx/d3dx8.h"
+#include "d3dx/image_decoded.h"
+#include "d3dx/image_format.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -112,6 +117,16 @@ TEST(LevelFiles, EveryTextureAModelNamesExistsAndLoads) {
         unsigned w = 0, h = 0;
         EXPECT_TRUE(LoadsAsTexture(std::string(OVREL_OUTPUT_DIR) + "/" + name, w, h)) << name;
         EXPECT_GT(w, 0u) << name;
+        // A DDS with every level, so that the game builds none at start-up.
+        std::string path = std::string(OVREL_OUTPUT_DIR) + "/" + name;
+        std::replace(path.begin(), path.end(), '\\', '/');
+        std::ifstream in(path, std::ios::binary);
+        const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        DecodedImage image;
+        std::string error;
+        ASSERT_TRUE(DecodeImage(bytes.data(), bytes.size(), image, error)) << name << ": " << error;
+        EXPECT_STREQ(image.type, "DDS") << name;
+        EXPECT_EQ(image.levels.size(), FullMipCount(w, h)) << name;
     }
 }
 

@@ -75,53 +75,78 @@ void PutU32(std::vector<uint8_t>& out, uint32_t v) {
 
 } // namespace
 
-bool WriteDds(const std::string& path, const Image& image) {
-    int levels = 1;
-    for (int w = image.width, h = image.height; w > 1 || h > 1;
-         w = std::max(1, w / 2), h = std::max(1, h / 2)) {
-        ++levels;
+std::vector<uint8_t> DdsArgbBytes(const Image& image) {
+    std::vector<uint8_t> out;
+    out.reserve(image.rgba.size());
+    for (size_t i = 0; i < image.rgba.size(); i += 4) {
+        const uint8_t* p = &image.rgba[i];
+        out.insert(out.end(), {p[2], p[1], p[0], p[3]}); // B, G, R, A in memory
     }
+    return out;
+}
+
+bool WriteDdsLevels(const std::string& path, DdsFormat format, int width, int height,
+                    const std::vector<std::vector<uint8_t>>& levels) {
+    const bool blocks = format == DdsFormat::DXT1 || format == DdsFormat::DXT5;
     std::vector<uint8_t> out;
     out.insert(out.end(), {'D', 'D', 'S', ' '});
-    PutU32(out, 124);                                      // dwSize
-    PutU32(out, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000); // caps, height, width, pitch, pf, mips
-    PutU32(out, image.height);
-    PutU32(out, image.width);
-    PutU32(out, image.width * 4); // pitch
-    PutU32(out, 0);               // depth
-    PutU32(out, levels);
+    PutU32(out, 124); // dwSize
+    // Caps, height, width, pixel format and mip count, with the pitch of a row or the size of
+    // the first level of blocks.
+    PutU32(out, 0x1 | 0x2 | 0x4 | 0x1000 | 0x20000 | (blocks ? 0x80000 : 0x8));
+    PutU32(out, height);
+    PutU32(out, width);
+    PutU32(out, blocks ? static_cast<uint32_t>(levels.front().size()) : width * 4);
+    PutU32(out, 0); // depth
+    PutU32(out, static_cast<uint32_t>(levels.size()));
     for (int i = 0; i < 11; ++i) {
         PutU32(out, 0); // reserved
     }
-    PutU32(out, 32);                      // pixel format size
-    PutU32(out, 0x40 | 0x1);              // DDPF_RGB | DDPF_ALPHAPIXELS
-    PutU32(out, 0);                       // fourCC
-    PutU32(out, 32);                      // bits per pixel
-    PutU32(out, 0x00FF0000);              // red mask
-    PutU32(out, 0x0000FF00);              // green mask
-    PutU32(out, 0x000000FF);              // blue mask
-    PutU32(out, 0xFF000000);              // alpha mask
+    PutU32(out, 32); // pixel format size
+    if (blocks) {
+        PutU32(out, 0x4); // DDPF_FOURCC
+        out.insert(out.end(),
+                   {'D', 'X', 'T', format == DdsFormat::DXT1 ? uint8_t('1') : uint8_t('5')});
+        for (int i = 0; i < 5; ++i) {
+            PutU32(out, 0); // bit count and masks
+        }
+    } else {
+        const bool alpha = format == DdsFormat::A8R8G8B8;
+        PutU32(out, 0x40 | (alpha ? 0x1 : 0x0)); // DDPF_RGB, DDPF_ALPHAPIXELS
+        PutU32(out, 0);                          // fourCC
+        PutU32(out, 32);                         // bits per pixel
+        PutU32(out, 0x00FF0000);                 // red mask
+        PutU32(out, 0x0000FF00);                 // green mask
+        PutU32(out, 0x000000FF);                 // blue mask
+        PutU32(out, alpha ? 0xFF000000 : 0);     // alpha mask
+    }
     PutU32(out, 0x1000 | 0x8 | 0x400000); // texture, complex, mipmap
     PutU32(out, 0);
     PutU32(out, 0);
     PutU32(out, 0);
     PutU32(out, 0);
-    Image level = image;
-    for (int l = 0; l < levels; ++l) {
-        for (int y = 0; y < level.height; ++y) {
-            for (int x = 0; x < level.width; ++x) {
-                const uint8_t* p = level.At(x, y);
-                out.insert(out.end(), {p[2], p[1], p[0], p[3]}); // B, G, R, A in memory
-            }
-        }
-        level = HalveImage(level);
-    }
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
         return false;
     }
     bool ok = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    for (const std::vector<uint8_t>& level : levels) {
+        ok = ok && std::fwrite(level.data(), 1, level.size(), file) == level.size();
+    }
     return std::fclose(file) == 0 && ok;
+}
+
+bool WriteDds(const std::string& path, const Image& image) {
+    std::vector<std::vector<uint8_t>> levels;
+    Image level = image;
+    for (;;) {
+        levels.push_back(DdsArgbBytes(level));
+        if (level.width == 1 && level.height == 1) {
+            break;
+        }
+        level = HalveImage(level);
+    }
+    return WriteDdsLevels(path, DdsFormat::A8R8G8B8, image.width, image.height, levels);
 }
 
 } // namespace levelbuild

@@ -1,5 +1,5 @@
-// RGBA images drawn by the builder and their files: PNG through libpng, and uncompressed
-// A8R8G8B8 DDS with a full mip chain.
+// RGBA images drawn by the builder and their files: PNG through libpng, and DDS with a full
+// mip chain (32-bit or DXT blocks).
 #pragma once
 
 #include <cstdint>
@@ -30,5 +30,15 @@ Image HalveImage(const Image& image);
 
 // Writes a DDS file in A8R8G8B8 with every mip level down to 1x1; false on failure.
 bool WriteDds(const std::string& path, const Image& image);
+
+enum class DdsFormat { A8R8G8B8, X8R8G8B8, DXT1, DXT5 };
+
+// An image's pixels as a 32-bit DDS level stores them: B, G, R, A bytes.
+std::vector<uint8_t> DdsArgbBytes(const Image& image);
+
+// Writes a DDS file of a width x height top level and the levels below it, each already in
+// the file's layout (rows of texels or of 4x4 blocks); false on failure.
+bool WriteDdsLevels(const std::string& path, DdsFormat format, int width, int height,
+                    const std::vector<std::vector<uint8_t>>& levels);
 
 } // namespace levelbuild

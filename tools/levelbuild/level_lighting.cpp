@@ -133,7 +133,7 @@ LitLevel LightLevel(const LevelScene& scene, Mesh& level, size_t firstFixedFace,
     std::stable_sort(out.markers.triangles.begin(), out.markers.triangles.end(),
                      [](const Triangle& a, const Triangle& b) { return a.material < b.material; });
     for (size_t p = 0; p < maps.pages.size(); ++p) {
-        std::string name = "lightmap" + std::to_string(p) + ".png";
+        std::string name = "lightmap" + std::to_string(p) + ".dds";
         Material m;
         m.name = "lightmap" + std::to_string(p);
         m.texture = name;

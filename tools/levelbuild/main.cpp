@@ -6,8 +6,9 @@
 #include "level_builder.h"
 #include "level_source.h"
 #include "menus.h"
+#include "texture_files.h"
 #include "textures.h"
-#include "x_writer.h"
+#include "x_binary_writer.h"
 
 #include <cstdio>
 #include <exception>
@@ -26,7 +27,22 @@ void Require(bool ok, const std::string& what) {
 
 void WriteModel(const std::string& dir, const std::string& file, const std::string& frame,
                 const Mesh& mesh, const std::vector<Material>& materials, VertexLayout layout) {
-    Require(WriteXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"), file);
+    // Binary: the game reads raw floats instead of parsing some ten megabytes of decimals.
+    Require(WriteBinaryXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"),
+            file);
+}
+
+// The level's textures go out with their mip chains, so the game only copies them. The log
+// names those the blocks would spoil; the rest are counted.
+void WriteTexture(const std::string& dir, const std::string& name, const Image& image,
+                  int& compressed, std::string& report) {
+    TextureFile file = MakeTextureFile(image);
+    Require(WriteTextureFile(dir + "/tex/" + name, file), name);
+    if (file.blocks.empty()) {
+        report += "kept 32-bit: " + DescribeTextureFile(name, file);
+    } else {
+        ++compressed;
+    }
 }
 
 } // namespace
@@ -38,6 +54,9 @@ int main(int argc, char** argv) {
     }
     try {
         std::string data = argv[2];
+        // The folder holds only what this build writes: no texture of an earlier build stays
+        // behind to be installed with the game.
+        std::filesystem::remove_all(data + "/tex");
         std::filesystem::create_directories(data + "/tex");
         LevelScene scene = BuildScene(ReadLevelSource(argv[1]));
         LevelModels models = AssembleModels(scene);
@@ -57,21 +76,27 @@ int main(int argc, char** argv) {
         WriteModel(data, "kelmar.x", "Collectible", models.collectible, models.collectibleMaterials,
                    levelLayout);
 
+        int compressed = 0;
         for (const std::string& name : models.textures) {
             Image image;
             std::string stem = name.substr(0, name.find('.'));
             if (!MakeTexture(stem, image)) {
                 throw std::runtime_error("no painter for texture " + name);
             }
-            Require(WritePng(data + "/tex/" + name, image), name);
+            WriteTexture(data, name, image, compressed, models.report);
         }
         for (const auto& [name, image] : models.bakedImages) {
-            Require(WritePng(data + "/tex/" + name, image), name);
+            WriteTexture(data, name, image, compressed, models.report);
         }
-        Require(WritePng(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
-        Require(WritePng(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
-        Require(WritePng(data + "/menu1.obr", MakeMainMenu()), "menu1.obr");
-        Require(WritePng(data + "/menu2.obr", MakeEndScreen()), "menu2.obr");
+        models.report += "textures: " + std::to_string(compressed) + " of " +
+                         std::to_string(models.textures.size() + models.bakedImages.size()) +
+                         " in DXT blocks\n";
+        // The game recognises images by content: the corona sprite and the menu screens are
+        // DDS files too, with the chain the loader would otherwise build from a PNG.
+        Require(WriteDds(data + "/sprite.obr", MakeCoronaSprite()), "sprite.obr");
+        Require(WriteDds(data + "/menu0.obr", MakeTitleScreen()), "menu0.obr");
+        Require(WriteDds(data + "/menu1.obr", MakeMainMenu()), "menu1.obr");
+        Require(WriteDds(data + "/menu2.obr", MakeEndScreen()), "menu2.obr");
         Require(WriteDds(data + "/test4.dds", MakeHudIcon()), "test4.dds");
         Require(WriteDds(data + "/temp2.dds", MakeSpareImage()), "temp2.dds");
         Require(WriteDds(data + "/test10.dds", MakeCollectibleIcon()), "test10.dds");

@@ -5,6 +5,7 @@
 #include "tools/levelbuild/level_builder.h"
 #include "tools/levelbuild/menus.h"
 #include "tools/levelbuild/object_boxes.h"
+#include "tools/levelbuild/x_binary_writer.h"
 #include "tools/levelbuild/x_writer.h"
 
 #include "d3dx/d3dx8.h"
@@ -149,6 +150,91 @@ TEST(LevelBuilder, XFileRoundTripsThroughTheLoaderWithItsLayout) {
     EXPECT_NE(std::string(records[0].pTextureFilename).find("brick.png"), std::string::npos);
     materials->Release();
     loaded->Release();
+}
+
+namespace {
+
+// What the game takes from a model file: its vertex format and bytes, indices, face
+// materials and material records.
+struct LoadedX {
+    DWORD fvf = 0;
+    std::vector<uint8_t> vertices, indices;
+    std::vector<DWORD> attributes;
+    std::vector<std::string> records; // the material bytes and the texture name
+};
+
+LoadedX LoadX(const std::string& path) {
+    LoadedX out;
+    FakeDevice device;
+    LPD3DXBUFFER materials = nullptr;
+    DWORD count = 0;
+    LPD3DXMESH mesh = nullptr;
+    if (D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, &device, nullptr, &materials, &count,
+                          &mesh) != D3D_OK)
+        return out;
+    out.fvf = mesh->GetFVF();
+    BYTE* p = nullptr;
+    mesh->LockVertexBuffer(0, &p);
+    out.vertices.assign(p, p + mesh->GetNumVertices() * D3DXGetFVFVertexSize(out.fvf));
+    mesh->UnlockVertexBuffer();
+    mesh->LockIndexBuffer(0, &p);
+    out.indices.assign(p, p + mesh->GetNumFaces() * 6);
+    mesh->UnlockIndexBuffer();
+    DWORD* attributes = nullptr;
+    mesh->LockAttributeBuffer(0, &attributes);
+    out.attributes.assign(attributes, attributes + mesh->GetNumFaces());
+    mesh->UnlockAttributeBuffer();
+    auto* records = static_cast<D3DXMATERIAL*>(materials->GetBufferPointer());
+    for (DWORD i = 0; i < count; ++i) {
+        std::string record(reinterpret_cast<const char*>(&records[i].MatD3D), sizeof(D3DMATERIAL8));
+        out.records.push_back(record + "|" +
+                              (records[i].pTextureFilename ? records[i].pTextureFilename : "-"));
+    }
+    materials->Release();
+    mesh->Release();
+    return out;
+}
+
+} // namespace
+
+TEST(LevelBuilder, BinaryXFileLoadsToExactlyTheTextFilesMesh) {
+    // Two quads, odd coordinates and colours, two materials (one without a texture), and each
+    // of the layouts the game's models use.
+    Mesh mesh;
+    Vec3 p[4] = {{-0.1f, 0, 1e-7f}, {0, 1.3f, 0}, {1, 1, -0.0f}, {1.0f / 3, 0, 0}};
+    float uv[4][2] = {{0, 1}, {0.1f, 0}, {1, -2.5f}, {1, 1}};
+    AddQuad(mesh, p, uv, 0);
+    for (Vec3& v : p)
+        v.z += 2.0f;
+    AddQuad(mesh, p, uv, 1);
+    for (size_t i = 0; i < mesh.vertices.size(); ++i)
+        mesh.vertices[i].color = 0x01020304u * static_cast<uint32_t>(i + 1) | 0x80000000u;
+    Material brick, glass;
+    brick.name = "brick";
+    brick.texture = "brick.dds";
+    glass.name = "glass";
+    glass.r = 0.7f;
+    glass.a = 0.4f;
+    for (const VertexLayout layout :
+         {VertexLayout{true, true, true}, VertexLayout{true, false, true},
+          VertexLayout{true, false, false}}) {
+        const std::string text = TempPath("text.x"), binary = TempPath("binary.x");
+        ASSERT_TRUE(WriteXFile(text, "Quads", mesh, {brick, glass}, layout, "data\\tex\\"));
+        ASSERT_TRUE(WriteBinaryXFile(binary, "Quads", mesh, {brick, glass}, layout, "data\\tex\\"));
+        const std::vector<uint8_t> bytes = ReadAll(binary);
+        ASSERT_GE(bytes.size(), 16u);
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 16), "xof 0303bin 0032");
+        const LoadedX a = LoadX(text), b = LoadX(binary);
+        ASSERT_NE(a.fvf, 0u);
+        EXPECT_EQ(b.fvf, a.fvf);
+        EXPECT_EQ(b.vertices, a.vertices);
+        EXPECT_EQ(b.indices, a.indices);
+        EXPECT_EQ(b.attributes, a.attributes);
+        EXPECT_EQ(b.records, a.records);
+        ASSERT_EQ(a.records.size(), 2u);
+        // The loader keeps the text file's escaped backslashes as they stand.
+        EXPECT_EQ(a.records[0].substr(sizeof(D3DMATERIAL8)), "|data\\\\tex\\\\brick.dds");
+    }
 }
 
 TEST(LevelBuilder, WallCutsTheOpeningOfItsDoubleDoor) {
