@@ -115,12 +115,8 @@ LitLevel LightLevel(const LevelScene& scene, Mesh& level, size_t firstFixedFace,
     for (size_t t = 0; t < lastFixedFace && t < frozen.size(); ++t) {
         frozen[t] = true;
     }
-    // Splitting by light stays off for now: after the T-junction split its new corners open
-    // fresh T-junctions along pieces that meet, which the crack check refuses.
-    SubdivideOptions subdivide;
-    subdivide.rounds = 0;
-    size_t split = SubdivideByLight(
-        level, frozen, [&](Vec3 p, Vec3 n) { return DirectLight(rig, rays, p, n); }, subdivide);
+    size_t split = SubdivideByLight(level, frozen,
+                                    [&](Vec3 p, Vec3 n) { return DirectLight(rig, rays, p, n); });
     charts.marked.resize(level.triangles.size(), false);
 
     std::vector<Rgb> soft;

@@ -1,6 +1,7 @@
 // Splits level triangles where the light changes across them, so that vertex colours can
-// follow a shadow's edge or a lamp's pool. Edges are split by where they lie, not by which
-// vertices they use, so two faces that meet along an edge split it alike and no crack opens.
+// follow a shadow's edge or a lamp's pool. Edges are split by where their ends lie, not by
+// which vertices they use, so two faces that meet along an edge split it alike and no crack
+// opens.
 #pragma once
 
 #include "light_bake.h"
@@ -21,7 +22,10 @@ struct SubdivideOptions {
 };
 
 // Splits the triangles whose entry in frozen is false (entries past its end count as
-// not frozen). An edge that a frozen triangle also uses is never split. New vertices and
+// not frozen). An edge that a frozen triangle also uses is never split; edges count as one
+// where their ends lie within SEAM_TOLERANCE. Triangles thinner than a few tolerances, and
+// those whose cut would open a T-junction (a new corner on a piece that overlaps, or meets
+// along a line without sharing the edge), stay whole. New vertices and
 // triangles are appended; a split triangle keeps its place for its first part, so frozen
 // triangles keep their indices. light gives the light at a point with a normal.
 // Returns the number of triangles split.

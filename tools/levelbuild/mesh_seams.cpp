@@ -216,49 +216,92 @@ std::vector<bool> UsedVertices(const Mesh& mesh, size_t skipFirst, size_t skipEn
     return used;
 }
 
-} // namespace
+// The welded corners of the counted triangles, the triangles using each edge between two
+// corners and each corner's neighbours along those edges.
+struct SeamGraph {
+    WeldedPoints w;
+    std::map<std::pair<uint32_t, uint32_t>, std::vector<size_t>> uses;
+    std::map<uint32_t, std::vector<uint32_t>> neighbours;
+};
 
-SeamCount CountSeams(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
-    WeldedPoints w = Weld(mesh, UsedVertices(mesh, skipFirst, skipEnd));
-    std::map<std::pair<uint32_t, uint32_t>, int> uses;
+SeamGraph BuildSeamGraph(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
+    SeamGraph g{Weld(mesh, UsedVertices(mesh, skipFirst, skipEnd)), {}, {}};
     for (size_t t = 0; t < mesh.triangles.size(); ++t) {
         if (t >= skipFirst && t < skipEnd) {
             continue;
         }
         const Triangle& tri = mesh.triangles[t];
-        uint32_t p[3] = {w.pointOf[tri.a], w.pointOf[tri.b], w.pointOf[tri.c]};
+        uint32_t p[3] = {g.w.pointOf[tri.a], g.w.pointOf[tri.b], g.w.pointOf[tri.c]};
         for (int e = 0; e < 3; ++e) {
             uint32_t a = p[e], b = p[(e + 1) % 3];
             if (a != b) {
-                ++uses[{std::min(a, b), std::max(a, b)}];
+                g.uses[{std::min(a, b), std::max(a, b)}].push_back(t);
             }
         }
     }
-    std::map<uint32_t, std::vector<uint32_t>> neighbours;
-    for (const auto& [edge, n] : uses) {
-        neighbours[edge.first].push_back(edge.second);
-        neighbours[edge.second].push_back(edge.first);
+    for (const auto& [edge, users] : g.uses) {
+        g.neighbours[edge.first].push_back(edge.second);
+        g.neighbours[edge.second].push_back(edge.first);
     }
-    // A corner inside an edge is a crack when one of the corner's own edges runs along that
-    // edge; a corner that only lies close to a long diagonal across a face is not.
+    return g;
+}
+
+// Visits every edge with a corner inside it that is a crack: one of the corner's own edges
+// runs along that edge (a corner that only lies close to a long diagonal across a face is
+// not).
+template <typename Visit> void ForEachTJunction(const SeamGraph& g, Visit visit) {
     auto runsAlong = [&](uint32_t point, uint32_t a, uint32_t b) {
-        Vec3 pa = w.points[a], d = Normalize(w.points[b] - pa);
-        for (uint32_t q : neighbours[point]) {
-            Vec3 rel = w.points[q] - pa;
+        Vec3 pa = g.w.points[a], d = Normalize(g.w.points[b] - pa);
+        for (uint32_t q : g.neighbours.at(point)) {
+            Vec3 rel = g.w.points[q] - pa;
             if (Length(rel - d * Dot(rel, d)) < SEAM_TOLERANCE) {
                 return true;
             }
         }
         return false;
     };
-    SeamCount count;
-    for (const auto& [edge, n] : uses) {
-        count.openEdges += n == 1;
-        for (const EdgePoint& p : PointsInside(w, edge.first, edge.second)) {
-            count.tJunctions += runsAlong(p.point, edge.first, edge.second);
+    for (const auto& [edge, users] : g.uses) {
+        for (const EdgePoint& p : PointsInside(g.w, edge.first, edge.second)) {
+            if (g.neighbours.count(p.point) && runsAlong(p.point, edge.first, edge.second)) {
+                visit(users, p.point);
+            }
         }
     }
+}
+
+} // namespace
+
+std::vector<uint32_t> WeldCorners(const Mesh& mesh) {
+    return Weld(mesh, std::vector<bool>(mesh.vertices.size(), true)).pointOf;
+}
+
+SeamCount CountSeams(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
+    SeamGraph g = BuildSeamGraph(mesh, skipFirst, skipEnd);
+    SeamCount count;
+    for (const auto& [edge, users] : g.uses) {
+        count.openEdges += users.size() == 1;
+    }
+    ForEachTJunction(g, [&](const std::vector<size_t>&, uint32_t) { ++count.tJunctions; });
     return count;
+}
+
+std::vector<TJunctionSides> FindTJunctions(const Mesh& mesh) {
+    SeamGraph g = BuildSeamGraph(mesh, 0, 0);
+    std::vector<std::vector<size_t>> atPoint(g.w.points.size());
+    for (size_t t = 0; t < mesh.triangles.size(); ++t) {
+        const Triangle& tri = mesh.triangles[t];
+        for (uint32_t v : {tri.a, tri.b, tri.c}) {
+            std::vector<size_t>& list = atPoint[g.w.pointOf[v]];
+            if (list.empty() || list.back() != t) {
+                list.push_back(t);
+            }
+        }
+    }
+    std::vector<TJunctionSides> out;
+    ForEachTJunction(g, [&](const std::vector<size_t>& users, uint32_t point) {
+        out.push_back({users, atPoint[point]});
+    });
+    return out;
 }
 
 size_t SplitTJunctions(Mesh& mesh, std::vector<bool>* flags) {

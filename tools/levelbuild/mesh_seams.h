@@ -23,9 +23,22 @@ struct SeamCount {
     size_t tJunctions = 0; // pairs of an edge and a corner lying inside it
 };
 
+// The corner point of every vertex of mesh, numbered from 0: vertices closer than
+// SEAM_TOLERANCE to the first vertex of a point share that point.
+std::vector<uint32_t> WeldCorners(const Mesh& mesh);
+
 // Counts the open edges and T-junctions of the triangles of mesh, leaving out those in
 // [skipFirst, skipEnd) (pieces that move, such as the doors' boxes).
 SeamCount CountSeams(const Mesh& mesh, size_t skipFirst = 0, size_t skipEnd = 0);
+
+// The triangles on both sides of one T-junction: those using the edge and those with a
+// corner at the point inside it.
+struct TJunctionSides {
+    std::vector<size_t> edge, point;
+};
+
+// Every T-junction of mesh, counted as CountSeams counts them.
+std::vector<TJunctionSides> FindTJunctions(const Mesh& mesh);
 
 // Splits every triangle with corners of other triangles inside its edges so that both sides
 // of each edge share corners. The new triangles keep their triangle's place and material,

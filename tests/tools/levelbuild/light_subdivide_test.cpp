@@ -2,6 +2,7 @@
 // keeps its area and stays closed (every inner edge between exactly two triangles, so no
 // T-junction), frozen triangles and their edges stay whole, and the vertex limit holds.
 #include "tools/levelbuild/light_subdivide.h"
+#include "tools/levelbuild/mesh_seams.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,24 @@ float TotalArea(const Mesh& mesh) {
         area += 0.5f * Cross(mesh.vertices[t.b].position - a, mesh.vertices[t.c].position - a).y;
     }
     return area;
+}
+
+// A quad in the y = 0 plane from (x0, z0) to (x1, z1), facing up.
+void Cell(Mesh& mesh, float x0, float z0, float x1, float z1) {
+    Vec3 p[4] = {{x0, 0, z0}, {x0, 0, z1}, {x1, 0, z1}, {x1, 0, z0}};
+    float uv[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
+    AddQuad(mesh, p, uv, 0);
+}
+
+void Triangle3(Mesh& mesh, Vec3 a, Vec3 b, Vec3 c) {
+    Vertex v;
+    v.normal = {0, 1, 0};
+    v.position = a;
+    uint32_t ia = mesh.Add(v);
+    v.position = b;
+    uint32_t ib = mesh.Add(v);
+    v.position = c;
+    mesh.Tri(ia, ib, mesh.Add(v), 0);
 }
 
 } // namespace
@@ -129,4 +148,48 @@ TEST(SubdivideByLight, FrozenTrianglesKeepTheirEdgesAndTheLimitHolds) {
     SubdivideByLight(limited, {}, Step, options);
     EXPECT_LE(limited.vertices.size(), options.vertexLimit);
     EXPECT_GT(limited.vertices.size(), Floor(4, 1).vertices.size());
+}
+
+TEST(SubdivideByLight, OpensNoTJunctionWherePiecesMeetEdgeToMiddle) {
+    {
+        // A 2 m piece meets two 1 m pieces whose corners lie 10 µm off its edge, as pieces
+        // placed by different sums do. After the T-junction split both sides share the
+        // corners only within the tolerance; the frozen pair must still hold the edge.
+        Mesh mesh;
+        Cell(mesh, 0, 0, 2, 1);
+        Cell(mesh, 0, 1.00001f, 1, 2);
+        Cell(mesh, 1, 1.00001f, 2, 2);
+        std::vector<bool> frozen(mesh.triangles.size(), true);
+        frozen[0] = frozen[1] = false;
+        SplitTJunctions(mesh, &frozen);
+        ASSERT_EQ(CountSeams(mesh).tJunctions, 0u);
+        SubdivideOptions options;
+        options.shortestEdge = 0.05f;
+        EXPECT_GT(SubdivideByLight(mesh, frozen, Step, options), 0u);
+        EXPECT_EQ(CountSeams(mesh).tJunctions, 0u);
+    }
+    {
+        // A strip 1 mm wide beside a floor: halving its sides would leave corners closer
+        // to its long edges than the tolerance, so it stays whole while the floor splits.
+        Mesh mesh = Floor(2, 1);
+        Cell(mesh, 0, 2, 2, 2.001f);
+        SplitTJunctions(mesh);
+        ASSERT_EQ(CountSeams(mesh).tJunctions, 0u);
+        SubdivideOptions options;
+        options.shortestEdge = 0.05f;
+        EXPECT_GT(SubdivideByLight(mesh, {}, Step, options), 0u);
+        EXPECT_EQ(CountSeams(mesh).tJunctions, 0u);
+    }
+    {
+        // A piece lies along the middle of a longer edge it does not share (two T-junctions
+        // that stay); cutting its edge there would add a third corner inside the long edge.
+        // A floor apart from them still splits.
+        Mesh mesh;
+        Cell(mesh, 0, 5, 2, 6);
+        Triangle3(mesh, {0, 0, 0}, {0, 0, 1}, {2, 0, 0});
+        Triangle3(mesh, {-1, 0, 0}, {3.4f, 0, 0}, {1, 0, -2});
+        ASSERT_EQ(CountSeams(mesh).tJunctions, 2u);
+        EXPECT_GT(SubdivideByLight(mesh, {}, Step), 0u);
+        EXPECT_EQ(CountSeams(mesh).tJunctions, 2u);
+    }
 }
