@@ -248,8 +248,9 @@ SeamGraph BuildSeamGraph(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
 
 // Visits every edge with a corner inside it that is a crack: one of the corner's own edges
 // runs along that edge (a corner that only lies close to a long diagonal across a face is
-// not).
-template <typename Visit> void ForEachTJunction(const SeamGraph& g, Visit visit) {
+// not), and no triangle on the edge has the corner as its third corner (such a sliver fills
+// the gap between the edge and the corner's pieces).
+template <typename Visit> void ForEachTJunction(const Mesh& mesh, const SeamGraph& g, Visit visit) {
     auto runsAlong = [&](uint32_t point, uint32_t a, uint32_t b) {
         Vec3 pa = g.w.points[a], d = Normalize(g.w.points[b] - pa);
         for (uint32_t q : g.neighbours.at(point)) {
@@ -260,9 +261,20 @@ template <typename Visit> void ForEachTJunction(const SeamGraph& g, Visit visit)
         }
         return false;
     };
+    auto filled = [&](const std::vector<size_t>& users, uint32_t point) {
+        for (size_t t : users) {
+            const Triangle& tri = mesh.triangles[t];
+            if (g.w.pointOf[tri.a] == point || g.w.pointOf[tri.b] == point ||
+                g.w.pointOf[tri.c] == point) {
+                return true;
+            }
+        }
+        return false;
+    };
     for (const auto& [edge, users] : g.uses) {
         for (const EdgePoint& p : PointsInside(g.w, edge.first, edge.second)) {
-            if (g.neighbours.count(p.point) && runsAlong(p.point, edge.first, edge.second)) {
+            if (g.neighbours.count(p.point) && runsAlong(p.point, edge.first, edge.second) &&
+                !filled(users, p.point)) {
                 visit(users, p.point);
             }
         }
@@ -281,7 +293,7 @@ SeamCount CountSeams(const Mesh& mesh, size_t skipFirst, size_t skipEnd) {
     for (const auto& [edge, users] : g.uses) {
         count.openEdges += users.size() == 1;
     }
-    ForEachTJunction(g, [&](const std::vector<size_t>&, uint32_t) { ++count.tJunctions; });
+    ForEachTJunction(mesh, g, [&](const std::vector<size_t>&, uint32_t) { ++count.tJunctions; });
     return count;
 }
 
@@ -298,7 +310,7 @@ std::vector<TJunctionSides> FindTJunctions(const Mesh& mesh) {
         }
     }
     std::vector<TJunctionSides> out;
-    ForEachTJunction(g, [&](const std::vector<size_t>& users, uint32_t point) {
+    ForEachTJunction(mesh, g, [&](const std::vector<size_t>& users, uint32_t point) {
         out.push_back({users, atPoint[point]});
     });
     return out;

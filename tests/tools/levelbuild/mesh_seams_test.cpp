@@ -88,6 +88,23 @@ TEST(MeshSeams, ToleranceDecidesWhatLiesOnAnEdge) {
     uint32_t a = thin.Add(At(5, 0.05f)), b = thin.Add(At(5, 0.5f)), c = thin.Add(At(6, 0.5f));
     thin.Tri(a, b, c, 0);
     EXPECT_EQ(CountSeams(thin).tJunctions, 0u);
+
+    // A strip 2 cm wide and 2 m long whose diagonal passes 0.1 mm from a corner on its side,
+    // 1 cm from the end: the sliver between the diagonal and that corner fills the gap, so
+    // the corner is no crack; without the sliver it is.
+    for (bool sliver : {true, false}) {
+        Mesh strip;
+        uint32_t bottom = strip.Add(At(0, 0)), right = strip.Add(At(2, 0));
+        uint32_t top = strip.Add(At(2, 0.02f)), side = strip.Add(At(1.99f, 0.02f));
+        uint32_t left = strip.Add(At(0, 0.02f)), above = strip.Add(At(2, 1));
+        strip.Tri(bottom, right, top, 0);
+        if (sliver) {
+            strip.Tri(bottom, top, side, 0);
+        }
+        strip.Tri(bottom, side, left, 0);
+        strip.Tri(side, top, above, 0);
+        EXPECT_EQ(CountSeams(strip).tJunctions, sliver ? 0u : 1u) << "sliver " << sliver;
+    }
 }
 
 TEST(MeshSeams, LeavesOutTheSkippedTriangles) {
