@@ -6,6 +6,7 @@
 #include "d3dx/x_decompress.h"
 #include "d3dx/x_tokenizer.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -99,6 +100,14 @@ bool XParser::ParseReference(XNode& node) {
     }
 }
 
+// Room for a binary list's values at once, growing geometrically so that many short lists
+// still cost few moves. The tokenizer has checked that the file holds every value.
+void MakeRoom(std::vector<double>& numbers, uint32_t more) {
+    const size_t needed = numbers.size() + more;
+    if (needed > numbers.capacity())
+        numbers.reserve(std::max(needed, 2 * numbers.capacity()));
+}
+
 bool XParser::ParseObject(XNode& node, const XToken& typeToken, int depth) {
     if (depth > MAX_DEPTH)
         return Fail(typeToken, "data objects nested too deeply");
@@ -122,10 +131,12 @@ bool XParser::ParseObject(XNode& node, const XToken& typeToken, int depth) {
             node.numbers.push_back(token.number);
             break;
         case XTokenType::IntegerList:
+            MakeRoom(node.numbers, token.listCount);
             for (uint32_t i = 0; i < token.listCount; ++i)
                 node.numbers.push_back(tokenizer.IntegerAt(token, i));
             break;
         case XTokenType::FloatList:
+            MakeRoom(node.numbers, token.listCount);
             for (uint32_t i = 0; i < token.listCount; ++i)
                 node.numbers.push_back(tokenizer.FloatAt(token, i));
             break;

@@ -2,6 +2,8 @@
 // from memory, without post-processing, run in the same program as the reader's own figures.
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
+#include "bench_data_dir.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -12,7 +14,7 @@
 namespace {
 
 std::vector<uint8_t> ReadDataFile(const char* name) {
-    std::ifstream file(std::string(OVREL_DATA_DIR) + "/" + name, std::ios::binary);
+    std::ifstream file(BenchDataDir() + "/" + name, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
 }
 

@@ -4,6 +4,8 @@
 #include "d3dx/x_mesh_builder.h"
 #include "d3dx/x_parser.h"
 
+#include "bench_data_dir.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -18,7 +20,7 @@ const std::vector<uint8_t>& FileBytes(const char* name) {
     static std::map<std::string, std::vector<uint8_t>> files;
     auto [it, added] = files.try_emplace(name);
     if (added) {
-        std::ifstream file(std::string(OVREL_DATA_DIR) + "/" + name, std::ios::binary);
+        std::ifstream file(BenchDataDir() + "/" + name, std::ios::binary);
         it->second.assign(std::istreambuf_iterator<char>(file), {});
     }
     return it->second;

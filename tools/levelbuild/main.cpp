@@ -1,7 +1,8 @@
 // ovrel_levelbuild: reads the level description and writes the game's data folder (the eight
 // X models, the textures they name, the HUD and menu images) and the window icon.
 //
-// Usage: ovrel_levelbuild <level description> <data folder> <icon file>
+// Usage: ovrel_levelbuild <level description> <data folder> <icon file> [--text]
+// --text writes the models as text X files, to read or to compare; the game reads either.
 #include "image_io.h"
 #include "level_builder.h"
 #include "level_source.h"
@@ -9,6 +10,7 @@
 #include "texture_files.h"
 #include "textures.h"
 #include "x_binary_writer.h"
+#include "x_writer.h"
 
 #include <cstdio>
 #include <exception>
@@ -25,11 +27,13 @@ void Require(bool ok, const std::string& what) {
     }
 }
 
+bool textModels = false;
+
 void WriteModel(const std::string& dir, const std::string& file, const std::string& frame,
                 const Mesh& mesh, const std::vector<Material>& materials, VertexLayout layout) {
     // Binary: the game reads raw floats instead of parsing some ten megabytes of decimals.
-    Require(WriteBinaryXFile(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"),
-            file);
+    const auto write = textModels ? WriteXFile : WriteBinaryXFile;
+    Require(write(dir + "/" + file, frame, mesh, materials, layout, "data\\tex\\"), file);
 }
 
 // The level's textures go out with their mip chains, so the game only copies them. The log
@@ -48,8 +52,10 @@ void WriteTexture(const std::string& dir, const std::string& name, const Image& 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <level description> <data folder> <icon file>\n", argv[0]);
+    textModels = argc == 5 && std::string(argv[4]) == "--text";
+    if (argc != 4 && !textModels) {
+        std::fprintf(stderr, "usage: %s <level description> <data folder> <icon file> [--text]\n",
+                     argv[0]);
         return 2;
     }
     try {
