@@ -86,9 +86,19 @@ void BuildSlab(LevelScene& scene, const Statement& s) {
                      true, bottom, cell, Scale(scene, bottom));
         }
         if (!s.Has("noside")) {
+            // A side that lies against a neighbouring slab's side would only tie with the
+            // ceiling in depth along its lower edge and speckle it.
+            int skip = (1 << 2) | (1 << 3);
+            const char* joins[4] = {"joinx0", "joinx1", "joinz0", "joinz1"};
+            const int sideFace[4] = {0, 1, 4, 5};
+            for (int k = 0; k < 4; ++k) {
+                if (s.Has(joins[k])) {
+                    skip |= 1 << sideFace[k];
+                }
+            }
             Vec3 lo{x0, yb, z0};
             EmitOrientedBox(scene.level, lo, {x1 - x0, 0, 0}, {0, thick, 0}, {0, 0, z1 - z0}, top,
-                            Scale(scene, top), (1 << 2) | (1 << 3));
+                            Scale(scene, top), skip);
         }
     }
     if (!s.Has("nohull")) {
