@@ -187,13 +187,11 @@ void D3D8Device::CullTriangles(D3D8IndexBuffer& indices, UINT vertexStride, UINT
                                UINT indexCount, int baseVertex) {
     D3D8CullingSource source;
     source.vertices = streamSource->store.bytes.data();
-    source.vertexBytes = streamSource->store.bytes.size();
     source.stride = vertexStride;
     source.vertexBufferId = streamSource->resourceId;
     source.vertexGeneration = streamSource->store.generation;
     source.changed = &streamSource->store.changed;
     source.indices = indices.store.bytes.data();
-    source.indexBytes = indices.store.bytes.size();
     source.indexSize = indices.IndexSize();
     source.indexGeneration = indices.store.generation;
     source.baseVertex = baseVertex;

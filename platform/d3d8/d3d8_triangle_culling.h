@@ -26,14 +26,12 @@ struct D3D8IndexRun {
 // What one indexed triangle-list draw reads.
 struct D3D8CullingSource {
     const uint8_t* vertices = nullptr; // positions: three floats at the start of each vertex
-    size_t vertexBytes = 0;
     uint32_t stride = 0;
     uint32_t vertexBufferId = 0;
     // Counts the vertex buffer's changes; changed holds the ranges of the latest one.
     uint64_t vertexGeneration = 0;
     const std::vector<D3D8ByteRange>* changed = nullptr;
     const uint8_t* indices = nullptr;
-    size_t indexBytes = 0;
     uint32_t indexSize = 2;
     uint64_t indexGeneration = 0;
     int baseVertex = 0;

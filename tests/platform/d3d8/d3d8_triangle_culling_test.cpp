@@ -47,13 +47,11 @@ struct Clusters {
     D3D8CullingSource Source() const {
         D3D8CullingSource s;
         s.vertices = reinterpret_cast<const uint8_t*>(vertices.data());
-        s.vertexBytes = vertices.size() * sizeof(Vertex);
         s.stride = sizeof(Vertex);
         s.vertexBufferId = 7;
         s.vertexGeneration = vertexGeneration;
         s.changed = &changed;
         s.indices = reinterpret_cast<const uint8_t*>(indices.data());
-        s.indexBytes = indices.size() * 2;
         s.indexSize = 2;
         s.indexGeneration = indexGeneration;
         return s;
